@@ -1,0 +1,4 @@
+# The product build: 32-bit Windows (PE32).
+set(MINGW_TRIPLET i686-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

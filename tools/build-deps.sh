@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Builds the static third-party libraries from Debian's source packages into cached prefixes:
+#   build/deps/<target>/  with target one of native, i686-w64-mingw32, x86_64-w64-mingw32.
+# libzip for every target (with our patches from tools/patches/libzip), libjpeg-turbo for the
+# Windows targets. A prefix is rebuilt only when the package versions or the patches change.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+deps="${DEPS_ROOT:-$root/build/deps}"
+src="$deps/src"
+mkdir -p "$src"
+
+fetch_sources() {
+  # apt-get source needs a deb-src entry; tools/bootstrap.sh adds it.
+  if ! ls "$src"/libzip_*.dsc >/dev/null 2>&1 || ! ls "$src"/libjpeg-turbo_*.dsc >/dev/null 2>&1; then
+    (cd "$src" && apt-get source --download-only libzip libjpeg-turbo >/dev/null 2>&1) || {
+      echo "apt-get source failed: is there a deb-src entry (tools/bootstrap.sh)?" >&2; exit 1; }
+  fi
+}
+
+unpack() { # unpack <package> -> prints the source folder
+  local pkg="$1" dsc dir
+  dsc="$(ls "$src"/${pkg}_*.dsc | sort -V | tail -n1)"
+  dir="$src/$(basename "$dsc" .dsc)"
+  if [ ! -d "$dir" ]; then
+    dpkg-source --no-check -x "$dsc" "$dir" >/dev/null
+  fi
+  echo "$dir"
+}
+
+stamp_of() { # the cache key: source package names and our patches
+  { ls "$src"/*.dsc | xargs -n1 basename; cat "$root"/tools/patches/libzip/*.patch 2>/dev/null; \
+    cat "$0"; } | sha256sum | cut -c1-16
+}
+
+build_target() {
+  local target="$1"
+  local prefix="$deps/$target" stamp toolchain=() jobs
+  stamp="$(stamp_of)"
+  if [ -f "$prefix/.stamp" ] && [ "$(cat "$prefix/.stamp")" = "$stamp" ]; then
+    echo "deps $target: cached"; return
+  fi
+  jobs="$(nproc)"
+  rm -rf "$prefix" "$deps/work-$target"; mkdir -p "$prefix" "$deps/work-$target"
+  if [ "$target" != native ]; then
+    toolchain=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-${target%%-*}.cmake" -DCMAKE_CROSSCOMPILING_EMULATOR=)
+  fi
+
+  local zipsrc; zipsrc="$(unpack libzip)"
+  local zipwork="$deps/work-$target/libzip-src"
+  cp -a "$zipsrc" "$zipwork"
+  for p in "$root"/tools/patches/libzip/*.patch; do
+    [ -f "$p" ] && patch -d "$zipwork" -p1 -s <"$p"
+  done
+  local crypto=()
+  [ "$target" != native ] && crypto=(-DENABLE_WINDOWS_CRYPTO=ON)
+  [ "$target" = native ] && crypto=(-DENABLE_OPENSSL=ON)
+  cmake -S "$zipwork" -B "$deps/work-$target/libzip" -G Ninja "${toolchain[@]}" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_POSITION_INDEPENDENT_CODE=ON \
+    -DBUILD_SHARED_LIBS=OFF -DENABLE_BZIP2=OFF -DENABLE_LZMA=OFF -DENABLE_ZSTD=OFF \
+    -DENABLE_GNUTLS=OFF -DENABLE_MBEDTLS=OFF -DENABLE_COMMONCRYPTO=OFF "${crypto[@]}" \
+    -DBUILD_TOOLS=OFF -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_DOC=OFF \
+    >"$deps/work-$target/libzip.log" 2>&1
+  cmake --build "$deps/work-$target/libzip" -j "$jobs" >>"$deps/work-$target/libzip.log" 2>&1
+  cmake --install "$deps/work-$target/libzip" >>"$deps/work-$target/libzip.log" 2>&1
+
+  if [ "$target" != native ]; then
+    local jpegsrc; jpegsrc="$(unpack libjpeg-turbo)"
+    cmake -S "$jpegsrc" -B "$deps/work-$target/jpeg" -G Ninja "${toolchain[@]}" \
+      -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+      -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF \
+      >"$deps/work-$target/jpeg.log" 2>&1
+    cmake --build "$deps/work-$target/jpeg" -j "$jobs" >>"$deps/work-$target/jpeg.log" 2>&1
+    cmake --install "$deps/work-$target/jpeg" >>"$deps/work-$target/jpeg.log" 2>&1
+  fi
+  rm -rf "$deps/work-$target"
+  echo "$stamp" >"$prefix/.stamp"
+  echo "deps $target: built"
+}
+
+fetch_sources
+for t in "${@:-native i686-w64-mingw32}"; do
+  for one in $t; do build_target "$one"; done
+done
