@@ -1,0 +1,3 @@
+#include "support/SetupConfig.h"
+
+SetupConfigRecord SetupConfig;
