@@ -1,0 +1,373 @@
+#include "install/ZipMaster.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "install/ZipEntryName.h"
+#include "install/ZipMask.h"
+#include "install/ZipNameDecode.h"
+#include "support/DebugLog.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kBufferSize = 256 * 1024;      // the one read buffer: memory stays bounded
+constexpr int64_t kPumpInterval = 1024 * 1024;  // bytes between two message pumps
+constexpr const wchar_t* kPartialSuffix = L".~setup-partial";
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// The platform path of a text: wide on Windows; UTF-8 with "\" as separator elsewhere.
+fs::path ToFsPath(const std::wstring& text) {
+#ifdef _WIN32
+  return fs::path(text);
+#else
+  std::wstring unix = text;
+  std::replace(unix.begin(), unix.end(), L'\\', L'/');
+  return fs::path(WideToUtf8(unix));
+#endif
+}
+
+std::wstring JoinDisplay(const std::wstring& folder, const std::wstring& name) {
+  if (folder.empty() || IsSeparator(folder.back())) return folder + name;
+  return folder + L"\\" + name;
+}
+
+std::wstring BareName(const std::wstring& name) {
+  const size_t slash = name.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? name : name.substr(slash + 1);
+}
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+// German reasons for the libzip errors a user can meet; libzip's own text for the rest.
+std::wstring ZipErrorText(zip_error_t* error) {
+  switch (zip_error_code_zip(error)) {
+    case ZIP_ER_NOENT: return L"Datei nicht gefunden";
+    case ZIP_ER_OPEN: return L"Datei kann nicht geöffnet werden";
+    case ZIP_ER_READ: return L"Lesefehler";
+    case ZIP_ER_SEEK: return L"Positionierfehler";
+    case ZIP_ER_NOZIP: return L"keine ZIP-Datei";
+    case ZIP_ER_INCONS: return L"Archiv beschädigt";
+    case ZIP_ER_CRC: return L"Prüfsumme falsch";
+    case ZIP_ER_ZLIB: return L"Daten lassen sich nicht entpacken";
+    case ZIP_ER_EOF: return L"unerwartetes Dateiende";
+    case ZIP_ER_MEMORY: return L"zu wenig Speicher";
+    case ZIP_ER_WRONGPASSWD: return L"falsches Kennwort";
+    case ZIP_ER_NOPASSWD: return L"Kennwort fehlt";
+    case ZIP_ER_COMPNOTSUPP: return L"Kompressionsverfahren nicht unterstützt";
+    case ZIP_ER_ENCRNOTSUPP: return L"Verschlüsselungsverfahren nicht unterstützt";
+    default: return Utf8ToWide(zip_error_strerror(error));
+  }
+}
+
+int ClassifyZipError(zip_error_t* error) {
+  switch (zip_error_code_zip(error)) {
+    case ZIP_ER_WRONGPASSWD: return zmWrongPassword;
+    case ZIP_ER_NOPASSWD: return zmPasswordMissing;
+    case ZIP_ER_COMPNOTSUPP:
+    case ZIP_ER_ENCRNOTSUPP: return zmUnsupported;
+    default: return zmDamagedEntry;
+  }
+}
+
+zip_t* OpenArchive(const std::wstring& fileName, zip_error_t* error) {
+#ifdef _WIN32
+  zip_source_t* source = zip_source_win32w_create(fileName.c_str(), 0, -1, error);
+#else
+  zip_source_t* source = zip_source_file_create(ToFsPath(fileName).c_str(), 0, -1, error);
+#endif
+  if (source == nullptr) return nullptr;
+  zip_t* archive = zip_open_from_source(source, ZIP_RDONLY, error);
+  if (archive == nullptr) zip_source_free(source);
+  return archive;
+}
+
+struct FileCloser {
+  void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+using unique_zip_file = std::unique_ptr<zip_file_t, FileCloser>;
+
+// The partial file of one entry; removed unless it was moved into place.
+class PartialFile {
+ public:
+  explicit PartialFile(fs::path path) : path(std::move(path)) {}
+  ~PartialFile() {
+    if (!kept) {
+      std::error_code ec;
+      fs::remove(path, ec);
+    }
+  }
+  PartialFile(const PartialFile&) = delete;
+  PartialFile& operator=(const PartialFile&) = delete;
+  const fs::path& get() const { return path; }
+  void keep() { kept = true; }
+
+ private:
+  fs::path path;
+  bool kept = false;
+};
+
+int64_t FileTimeSeconds(fs::file_time_type time) {
+  const auto sys = std::chrono::file_clock::to_sys(time);
+  return std::chrono::floor<std::chrono::seconds>(sys).time_since_epoch().count();
+}
+
+fs::file_time_type FileTimeOf(int64_t seconds) {
+  return std::chrono::file_clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(seconds)));
+}
+
+const ZipDirEntry kNoEntry{};
+
+}  // namespace
+
+void TZipMaster::ArchiveCloser::operator()(zip* archive) const { zip_discard(archive); }
+
+TZipMaster::TZipMaster() = default;
+TZipMaster::~TZipMaster() = default;
+
+void TZipMaster::setZipFileName(const std::wstring& fileName) {
+  CloseArchive();
+  ClearError();
+  zipFileName = fileName;
+  if (fileName.empty()) return;
+  zip_error_t error;
+  zip_error_init(&error);
+  archive.reset(OpenArchive(fileName, &error));
+  if (!archive) {
+    Fail(zmNoArchive, L"Das Archiv " + Quoted(fileName) + L" kann nicht gelesen werden: " + ZipErrorText(&error) + L".");
+    zip_error_fini(&error);
+    return;
+  }
+  zip_error_fini(&error);
+  ListEntries();
+}
+
+void TZipMaster::setPassword(const std::wstring& text) {
+  password = text;
+  // WinZip AES defines UTF-8; for ZipCrypto the tools differ, and ASCII passwords agree in all.
+  passwordUtf8 = WideToUtf8(text);
+}
+
+void TZipMaster::setUseDirOnlyEntries(bool use) {
+  if (use == useDirOnlyEntries) return;
+  useDirOnlyEntries = use;
+  ListEntries();
+}
+
+const ZipDirEntry& TZipMaster::DirEntry(int index) const {
+  if (index < 0 || index >= Count()) return kNoEntry;
+  return entries[static_cast<size_t>(index)];
+}
+
+void TZipMaster::CloseArchive() {
+  byName.clear();
+  entries.clear();
+  archive.reset();
+}
+
+void TZipMaster::ListEntries() {
+  byName.clear();
+  entries.clear();
+  if (!archive) return;
+  zip_t* za = archive.get();
+  const zip_int64_t total = zip_get_num_entries(za, 0);
+  entries.reserve(static_cast<size_t>(std::max<zip_int64_t>(total, 0)));
+  for (zip_int64_t i = 0; i < total; ++i) {
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW, &st) != 0 || st.name == nullptr) continue;
+    // libzip returns a flagged (or plain ASCII) name unchanged under ZIP_FL_ENC_STRICT and
+    // converts every other one from CP437; equal texts therefore mean "take it as UTF-8".
+    const char* strict = zip_get_name(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_STRICT);
+    const bool utf8Flag = strict != nullptr && std::strcmp(strict, st.name) == 0;
+    const std::string_view raw(st.name);
+    const bool isDirectory = !raw.empty() && (raw.back() == '/' || raw.back() == '\\');
+    if (isDirectory && !useDirOnlyEntries) continue;
+    ZipDirEntry entry;
+    entry.FileName = DecodeEntryName(raw, utf8Flag);
+    std::replace(entry.FileName.begin(), entry.FileName.end(), L'/', L'\\');
+    entry.UncompressedSize = (st.valid & ZIP_STAT_SIZE) ? static_cast<int64_t>(st.size) : 0;
+    entry.index = static_cast<uint64_t>(i);
+    entry.isDirectory = isDirectory;
+    entry.modified = (st.valid & ZIP_STAT_MTIME) ? static_cast<int64_t>(st.mtime) : 0;
+    entries.push_back(std::move(entry));
+  }
+  // Built after the last push_back: the keys view the names stored in entries.
+  byName.reserve(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) byName.emplace(entries[i].FileName, i);
+}
+
+std::vector<size_t> TZipMaster::SelectEntries() const {
+  std::vector<size_t> selected;
+  for (const std::wstring& arg : fSpecArgs) {
+    std::wstring spec = arg;
+    std::replace(spec.begin(), spec.end(), L'/', L'\\');
+    // An exact name wins, even when it holds "*", "?" or "[".
+    auto [first, last] = byName.equal_range(spec);
+    if (first != last) {
+      for (auto it = first; it != last; ++it) selected.push_back(it->second);
+      continue;
+    }
+    // Masks, and names that differ only in the case of letters.
+    for (size_t i = 0; i < entries.size(); ++i)
+      if (MatchesFSpec(spec, entries[i].FileName)) selected.push_back(i);
+  }
+  std::sort(selected.begin(), selected.end());
+  selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
+  return selected;
+}
+
+int TZipMaster::Extract() {
+  ClearError();
+  if (!archive) return Fail(zmNoArchive, L"Es ist kein lesbares Archiv geöffnet.");
+  const std::vector<size_t> selected = SelectEntries();
+  if (selected.empty()) {
+    std::wstring specs;
+    for (const std::wstring& s : fSpecArgs) specs += (specs.empty() ? L"" : L", ") + Quoted(s);
+    return Fail(zmNoMatch, L"Im Archiv " + Quoted(zipFileName) + L" passt kein Eintrag zu " +
+                               (specs.empty() ? std::wstring(L"der leeren Auswahl") : specs) + L".");
+  }
+  bool first = true;
+  for (size_t i : selected) {
+    if (!first && pumpMessages) pumpMessages();
+    first = false;
+    if (const int rc = ExtractEntry(entries[i]); rc != zmOk) return rc;
+  }
+  return zmOk;
+}
+
+int TZipMaster::ExtractEntry(const ZipDirEntry& entry) {
+  if (!IsSafeEntryName(entry.FileName))
+    return Fail(zmUnsafeName, L"Der Eintrag " + Quoted(entry.FileName) +
+                                  L" hat einen unzulässigen Namen und wird nicht entpackt.");
+  const bool dirNames = extrOptions.contains(ExtrDirNames);
+  if (extrOptions.contains(ExtrTest)) return entry.isDirectory ? zmOk : ReadEntry(entry, entry.FileName, nullptr);
+  if (entry.isDirectory && !dirNames) return zmOk;
+
+  std::error_code ec;
+  const fs::path base = extrBaseDir.empty() ? fs::path(".") : ToFsPath(extrBaseDir);
+  if (!fs::is_directory(base, ec)) {
+    if (!extrOptions.contains(ExtrForceDirs) || fs::exists(base, ec))
+      return Fail(zmBaseDirMissing, L"Der Zielordner " + Quoted(extrBaseDir) + L" existiert nicht.");
+    fs::create_directories(base, ec);
+    if (ec || !fs::is_directory(base, ec))
+      return Fail(zmBaseDirMissing, L"Der Zielordner " + Quoted(extrBaseDir) + L" kann nicht angelegt werden (" +
+                                        std::to_wstring(ec.value()) + L").");
+  }
+
+  const std::wstring relName = dirNames ? entry.FileName : BareName(entry.FileName);
+  const std::wstring display = JoinDisplay(extrBaseDir, relName);
+  const fs::path target = base / ToFsPath(relName);
+  if (entry.isDirectory) {
+    fs::create_directories(target, ec);
+    if (ec || !fs::is_directory(target, ec))
+      return Fail(zmWriteFailed, L"Der Ordner " + Quoted(display) + L" kann nicht angelegt werden (" +
+                                     std::to_wstring(ec.value()) + L").");
+    return zmOk;
+  }
+  if (dirNames) {
+    fs::create_directories(target.parent_path(), ec);
+    if (ec) return Fail(zmWriteFailed, L"Der Ordner für " + Quoted(display) + L" kann nicht angelegt werden (" +
+                                           std::to_wstring(ec.value()) + L").");
+  }
+
+  const fs::file_status status = fs::symlink_status(target, ec);
+  const bool freshenOrUpdate = extrOptions.contains(ExtrFreshen) || extrOptions.contains(ExtrUpdate);
+  if (fs::exists(status)) {
+    if (fs::is_directory(status))
+      return Fail(zmWriteFailed, L"Die Datei " + Quoted(display) + L" kann nicht geschrieben werden: dort ist ein Ordner.");
+    if (freshenOrUpdate) {
+      const auto existing = fs::last_write_time(target, ec);
+      if (!ec && entry.modified <= FileTimeSeconds(existing)) return zmOk;  // not newer: keep it
+    } else if (!extrOptions.contains(ExtrOverWrite)) {
+      return Fail(zmTargetExists, L"Die Datei " + Quoted(display) + L" existiert bereits und wird nicht überschrieben.");
+    }
+  } else if (extrOptions.contains(ExtrFreshen) && !extrOptions.contains(ExtrUpdate)) {
+    return zmOk;  // freshen only replaces files that are there
+  }
+
+  fs::path partialPath = target;
+  partialPath += kPartialSuffix;
+  fs::remove(partialPath, ec);  // a stale one from an interrupted run
+  PartialFile partial(partialPath);
+  {
+    std::ofstream out(partial.get(), std::ios::binary | std::ios::trunc);
+    if (!out) return Fail(zmWriteFailed, L"Die Datei " + Quoted(display + kPartialSuffix) + L" kann nicht angelegt werden.");
+    if (const int rc = ReadEntry(entry, display, &out); rc != zmOk) return rc;
+    out.close();
+    if (!out) return Fail(zmWriteFailed, L"Die Datei " + Quoted(display + kPartialSuffix) + L" kann nicht geschrieben werden.");
+  }
+  fs::rename(partial.get(), target, ec);
+  if (ec)
+    return Fail(zmWriteFailed, L"Die Datei " + Quoted(display) + L" kann nicht ersetzt werden (" +
+                                   std::to_wstring(ec.value()) + L").");
+  partial.keep();
+  if (entry.modified > 0) fs::last_write_time(target, FileTimeOf(entry.modified), ec);  // as unzip does
+  return zmOk;
+}
+
+int TZipMaster::ReadEntry(const ZipDirEntry& entry, const std::wstring& display, std::ostream* out) {
+  zip_t* za = archive.get();
+  unique_zip_file file(zip_fopen_index_encrypted(za, entry.index, 0, passwordUtf8.empty() ? nullptr : passwordUtf8.c_str()));
+  const auto failZip = [&](zip_error_t* error) {
+    const int code = ClassifyZipError(error);
+    std::wstring text;
+    switch (code) {
+      case zmWrongPassword: text = L"Falsches Kennwort für " + Quoted(entry.FileName) + L"."; break;
+      case zmPasswordMissing: text = L"Für " + Quoted(entry.FileName) + L" ist ein Kennwort nötig."; break;
+      case zmUnsupported:
+        text = L"Der Eintrag " + Quoted(entry.FileName) + L" lässt sich nicht entpacken: " + ZipErrorText(error) + L".";
+        break;
+      default:
+        text = L"Der Eintrag " + Quoted(entry.FileName) + L" ist beschädigt oder das Kennwort ist falsch: " +
+               ZipErrorText(error) + L".";
+    }
+    return Fail(code, text);
+  };
+  if (!file) return failZip(zip_get_error(za));
+
+  if (buffer.size() != kBufferSize) buffer.resize(kBufferSize);
+  int64_t written = 0, nextPump = kPumpInterval;
+  while (true) {
+    const zip_int64_t n = zip_fread(file.get(), buffer.data(), buffer.size());
+    if (n < 0) return failZip(zip_file_get_error(file.get()));
+    if (n == 0) break;  // end of data: the CRC (or AES authentication code) has been checked
+    if (out != nullptr && !out->write(buffer.data(), static_cast<std::streamsize>(n)))
+      return Fail(zmWriteFailed, L"Die Datei " + Quoted(display) + L" kann nicht geschrieben werden.");
+    written += n;
+    if (written >= nextPump) {
+      nextPump = written + kPumpInterval;
+      if (pumpMessages) pumpMessages();
+    }
+  }
+  if (const int rc = zip_fclose(file.release()); rc != 0) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, rc);
+    const int result = failZip(&error);
+    zip_error_fini(&error);
+    return result;
+  }
+  if (written != entry.UncompressedSize)
+    return Fail(zmDamagedEntry, L"Der Eintrag " + Quoted(entry.FileName) + L" ist beschädigt: falsche Länge.");
+  return zmOk;
+}
+
+int TZipMaster::Fail(int code, const std::wstring& text) {
+  errCode = code;
+  errMessage = text;
+  if (LogProc != nullptr) LogProc(3, L"TZipMaster: " + text);
+  if (!unattended && showMessage) showMessage(text);
+  return code;
+}
+
+void TZipMaster::ClearError() {
+  errCode = zmOk;
+  errMessage.clear();
+}
