@@ -7,35 +7,11 @@
 #include <cwchar>
 
 #include "support/DebugLog.h"
-
-namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-}  // namespace
+#include "support/Utf8.h"
 
 void WriteDebugOutput(const std::wstring& line) {
   // Byte output keeps stderr's orientation narrow for everyone else who writes to it.
-  std::string bytes;
-  bytes.reserve(line.size() + 1);
-  for (wchar_t c : line) AppendUtf8(bytes, static_cast<char32_t>(c));
+  std::string bytes = WideToUtf8(line);
   bytes += '\n';
   std::fwrite(bytes.data(), 1, bytes.size(), stderr);
   std::fflush(stderr);

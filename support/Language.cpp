@@ -7,6 +7,7 @@
 #include <new>
 
 #include "support/DebugLog.h"
+#include "support/Utf8.h"
 
 std::vector<std::wstring> LngStrings;
 
@@ -39,6 +40,16 @@ std::vector<std::wstring>::iterator FindLine(std::vector<std::wstring>& table,
     if (eq != std::wstring::npos && SameKey(*it, eq, key)) return it;
   }
   return table.end();
+}
+
+// Windows paths are wide already; elsewhere file names are UTF-8 whatever the C locale says.
+std::filesystem::path PathOf(const std::wstring& fileName) {
+  if constexpr (sizeof(wchar_t) == 2) {
+    return std::filesystem::path(fileName);
+  } else {
+    const std::string bytes = WideToUtf8(fileName);
+    return std::filesystem::path(std::u8string(bytes.begin(), bytes.end()));
+  }
 }
 
 std::wstring ValueOf(const std::wstring& line) { return line.substr(line.find(L'=') + 1); }
@@ -105,7 +116,7 @@ std::wstring GetLngHint(int32_t id, const std::wstring& defaultText) {
 bool LoadLanguageBlock(const std::wstring& fileName, std::vector<std::wstring>& target,
                        bool scrambled, bool sorted) {
   try {
-    const std::filesystem::path path(fileName);
+    const std::filesystem::path path = PathOf(fileName);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return false;
 

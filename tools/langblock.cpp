@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/Language.h"
+#include "support/Utf8.h"
 
 namespace fs = std::filesystem;
 
@@ -37,36 +38,6 @@ bool WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
   return static_cast<bool>(out);
 }
 
-// Decodes one line of UTF-8; false on malformed bytes, overlong forms and surrogates.
-bool DecodeUtf8(const std::string& bytes, std::wstring& text) {
-  static const uint32_t least[] = {0, 0x80, 0x800, 0x10000};
-  text.clear();
-  for (size_t i = 0; i < bytes.size();) {
-    const auto b = static_cast<uint8_t>(bytes[i]);
-    const int extra = b < 0x80                ? 0
-                      : (b & 0xE0) == 0xC0 ? 1
-                      : (b & 0xF0) == 0xE0 ? 2
-                      : (b & 0xF8) == 0xF0 ? 3
-                                           : -1;
-    if (extra < 0 || bytes.size() - i <= static_cast<size_t>(extra)) return false;
-    uint32_t code = extra == 0 ? b : (b & (0x3Fu >> extra));
-    for (int k = 1; k <= extra; ++k) {
-      const auto c = static_cast<uint8_t>(bytes[i + k]);
-      if ((c & 0xC0) != 0x80) return false;
-      code = code << 6 | (c & 0x3F);
-    }
-    if (code < least[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    if (sizeof(wchar_t) == 2 && code > 0xFFFF) {
-      text += static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
-      text += static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
-    } else {
-      text += static_cast<wchar_t>(code);
-    }
-    i += static_cast<size_t>(extra) + 1;
-  }
-  return true;
-}
-
 // The key=value lines of the text file, or an error message.
 bool ReadTexts(const std::vector<uint8_t>& bytes, std::vector<std::wstring>& lines,
                std::string& error) {
@@ -80,11 +51,12 @@ bool ReadTexts(const std::vector<uint8_t>& bytes, std::vector<std::wstring>& lin
     start = end + 1;
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
     if (raw.empty()) continue;
-    std::wstring line;
-    if (!DecodeUtf8(raw, line)) {
+    const std::optional<std::wstring> decoded = Utf8ToWide(raw);
+    if (!decoded) {
       error = "line " + std::to_string(number) + ": not valid UTF-8";
       return false;
     }
+    const std::wstring& line = *decoded;
     if (line.find_first_of(std::wstring(L"\0\r", 2)) != std::wstring::npos) {
       error = "line " + std::to_string(number) + ": contains a NUL or a lone CR";
       return false;

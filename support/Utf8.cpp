@@ -1,0 +1,77 @@
+#include "support/Utf8.h"
+
+#include <cstdint>
+
+namespace {
+
+bool IsHigh(uint32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLow(uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+void AppendUtf8(std::string& out, uint32_t c) {
+  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+void AppendWide(std::wstring& out, uint32_t c) {
+  if (sizeof(wchar_t) == 2 && c > 0xFFFF) {
+    out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+    out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+  } else {
+    out += static_cast<wchar_t>(c);
+  }
+}
+
+}  // namespace
+
+std::string WideToUtf8(std::wstring_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = static_cast<uint32_t>(text[i]);
+    if (IsHigh(c) && i + 1 < text.size() && IsLow(static_cast<uint32_t>(text[i + 1]))) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<uint32_t>(text[++i]) - 0xDC00);
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+std::optional<std::wstring> Utf8ToWide(std::string_view bytes) {
+  static const uint32_t least[] = {0, 0x80, 0x800, 0x10000};
+  std::wstring text;
+  text.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size();) {
+    const auto b = static_cast<uint8_t>(bytes[i]);
+    const int extra = b < 0x80                ? 0
+                      : (b & 0xE0) == 0xC0 ? 1
+                      : (b & 0xF0) == 0xE0 ? 2
+                      : (b & 0xF8) == 0xF0 ? 3
+                                           : -1;
+    if (extra < 0 || bytes.size() - i <= static_cast<size_t>(extra)) return std::nullopt;
+    uint32_t code = extra == 0 ? b : (b & (0x3Fu >> extra));
+    for (int k = 1; k <= extra; ++k) {
+      const auto c = static_cast<uint8_t>(bytes[i + static_cast<size_t>(k)]);
+      if ((c & 0xC0) != 0x80) return std::nullopt;
+      code = code << 6 | (c & 0x3F);
+    }
+    if (code < least[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+      return std::nullopt;
+    AppendWide(text, code);
+    i += static_cast<size_t>(extra) + 1;
+  }
+  return text;
+}

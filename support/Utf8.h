@@ -1,0 +1,10 @@
+// UTF-8 to and from wide text (UTF-16 on Windows, UTF-32 elsewhere).
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Unpaired surrogates and values beyond U+10FFFF become U+FFFD.
+std::string WideToUtf8(std::wstring_view text);
+// nullopt for malformed input: bad sequences, overlong forms, surrogates, values beyond U+10FFFF.
+std::optional<std::wstring> Utf8ToWide(std::string_view bytes);
