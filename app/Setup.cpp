@@ -1,9 +1,24 @@
-// Program entry of Setup.exe: COM as a single-threaded apartment, the wizard window, its loop.
+// Program entry of Setup.exe: COM as a single-threaded apartment for the whole process, the
+// wizard window as main window, its message loop, exit code 0.
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+#include "platform/Pump.h"
+#include "wizard/fSetupMain.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  MessageBoxW(nullptr, L"Setup", L"Setup", MB_OK);
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&icc);
+  LoadLibraryW(L"Msftedit.dll");  // the rich-text view's class
+
+  TfmSetupMain window;
+  if (window.Create(instance)) {
+    SetPumpDialogWindow(window.handle());
+    ShowWindow(window.handle(), show);
+    UpdateWindow(window.handle());
+    RunMessageLoop();
+  }
   return 0;
 }

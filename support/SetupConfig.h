@@ -42,3 +42,8 @@ inline constexpr const wchar_t* name = L"Drivona2 Ostrauwen Version 1.2";
 }  // namespace product
 
 extern SetupConfigRecord SetupConfig;
+
+namespace product {
+// The publisher notice in the right panel of the status bar.
+inline constexpr const wchar_t* publisherNotice = L"\u00A9 2015 Quellmark Media";
+}  // namespace product
