@@ -4,6 +4,8 @@
 #pragma once
 #include <string>
 
+class TZipMaster;
+
 class InstallHost {
  public:
   virtual ~InstallHost() = default;
@@ -19,4 +21,5 @@ class InstallHost {
   virtual void disableCancel() = 0;
   virtual bool cancelRequested() = 0;
   virtual void pumpMessages() = 0;
+  virtual TZipMaster& archive() = 0;  // the window's archive component ZipMaster1
 };

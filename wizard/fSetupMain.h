@@ -54,6 +54,7 @@ class TfmSetupMain : public InstallHost {
   void disableCancel() override;
   bool cancelRequested() override;
   void pumpMessages() override;
+  TZipMaster& archive() override { return *zipMaster; }
   void showArchiveMessage(const std::wstring& text);
 
   // How the first activation tests the administrator privileges; replaceable so that a test

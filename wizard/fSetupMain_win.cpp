@@ -4,11 +4,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
-#if __has_include("install/ZipMaster.h")
 #include "install/ZipMaster.h"
-#else
-class TZipMaster {};
-#endif
 #include "platform/MessageBoxes.h"
 #include "platform/Pump.h"
 #include "support/Language.h"
