@@ -1,6 +1,7 @@
 // Privilegien: enabling privileges in the process token (the wizard's administrator test).
 #pragma once
 #include <cstdint>
+#include <span>
 #include <string>
 
 // Privilege names by bit of a privilege mask (bit 0 = mask 1, ..., bit 5 = mask 32).
@@ -14,4 +15,6 @@ inline constexpr const wchar_t* kPrivilegeNames[] = {
 bool GetNewPrivilege(const std::wstring& name);
 // The bits of mask whose privileges could not be enabled; bits above 5 are ignored.
 uint32_t GetNewPrivileges(uint32_t mask);
+// The same over another name table (bit i selects names[i]; bits beyond the table are ignored).
+uint32_t GetNewPrivileges(uint32_t mask, std::span<const wchar_t* const> names);
 #endif

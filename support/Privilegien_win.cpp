@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <iterator>
-
 #include "platform/Handles.h"
 #include "support/DebugLog.h"
 #include "support/ErrorText.h"
@@ -39,10 +37,12 @@ bool GetNewPrivilege(const std::wstring& name) {
   return true;
 }
 
-uint32_t GetNewPrivileges(uint32_t mask) {
+uint32_t GetNewPrivileges(uint32_t mask, std::span<const wchar_t* const> names) {
   uint32_t failed = 0;
-  for (uint32_t bit = 0; bit < std::size(kPrivilegeNames); ++bit) {
-    if ((mask & (1u << bit)) && !GetNewPrivilege(kPrivilegeNames[bit])) failed |= 1u << bit;
+  for (uint32_t bit = 0; bit < names.size() && bit < 32; ++bit) {
+    if ((mask & (1u << bit)) && !GetNewPrivilege(names[bit])) failed |= 1u << bit;
   }
   return failed;
 }
+
+uint32_t GetNewPrivileges(uint32_t mask) { return GetNewPrivileges(mask, kPrivilegeNames); }
