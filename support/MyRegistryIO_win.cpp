@@ -117,12 +117,9 @@ void RegistryKey::WriteString(const std::wstring& name, const std::wstring& valu
 
 std::wstring RegistryKey::ReadString(const std::wstring& name) const {
   DWORD type = REG_NONE;
-  DWORD size = 0;
-  if (RegQueryValueExW(current_.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-      size == 0)
-    return {};
   std::vector<BYTE> data;
-  if (QueryValue(current_.get(), name, type, data) != ERROR_SUCCESS) return {};
+  // A missing value or one without data is empty text, whatever its type.
+  if (QueryValue(current_.get(), name, type, data) != ERROR_SUCCESS || data.empty()) return {};
   if (type != REG_SZ && type != REG_EXPAND_SZ)
     throw SetupError(L"Ungültiger Datentyp für '" + name + L"'");
   std::wstring_view text = Characters(data);
@@ -132,19 +129,8 @@ std::wstring RegistryKey::ReadString(const std::wstring& name) const {
 bool RegistryKey::ReadStrings(const std::wstring& name, std::vector<std::wstring>& strings) const {
   strings.clear();
   DWORD type = REG_NONE;
-  DWORD size = 0;
-  LONG rc = RegQueryValueExW(current_.get(), name.c_str(), nullptr, &type, nullptr, &size);
-  SetLastError(static_cast<DWORD>(rc));
-  if (rc != ERROR_SUCCESS) {
-    LogProc(3, L"ReadStrings: Name nicht vorhanden oder Typ konnte nicht ermittelt werden");
-    return false;
-  }
-  if (type != REG_MULTI_SZ) {
-    LogProc(3, L"ReadStrings: REG_MULTI_SZ erwartet");
-    return false;
-  }
   std::vector<BYTE> data;
-  rc = QueryValue(current_.get(), name, type, data);
+  LONG rc = QueryValue(current_.get(), name, type, data);
   SetLastError(static_cast<DWORD>(rc));
   if (rc != ERROR_SUCCESS) {
     LogProc(3, L"ReadStrings: Name nicht vorhanden oder Typ konnte nicht ermittelt werden");
