@@ -1,0 +1,68 @@
+// Device contexts that the controls paint with: released when the owner goes out of scope; a
+// selection into a device context is undone the same way. GDI objects themselves are owned by
+// GdiObject (platform/WindowText.h).
+#pragma once
+#include <windows.h>
+
+#include <utility>
+
+#include "platform/Handles.h"
+
+namespace gdi {
+
+struct MemoryDcTraits {
+  static HDC Invalid() { return nullptr; }
+  static bool Valid(HDC h) { return h != nullptr; }
+  static void Close(HDC h) { DeleteDC(h); }
+};
+
+// A device context from CreateCompatibleDC (DeleteDC).
+using unique_memdc = platform_detail::unique_resource<HDC, MemoryDcTraits>;
+
+// Selects an object into a device context and puts the previous one back at scope end.
+class SelectGuard {
+ public:
+  SelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  SelectGuard(const SelectGuard&) = delete;
+  SelectGuard& operator=(const SelectGuard&) = delete;
+  ~SelectGuard() {
+    if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// The device context of a window from GetDC, released with ReleaseDC.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  ~WindowDc() {
+    if (dc_ != nullptr) ReleaseDC(window_, dc_);
+  }
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// BeginPaint ... EndPaint of one WM_PAINT.
+class PaintDc {
+ public:
+  explicit PaintDc(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+  PaintDc(const PaintDc&) = delete;
+  PaintDc& operator=(const PaintDc&) = delete;
+  ~PaintDc() { EndPaint(window_, &paint_); }
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
+
+}  // namespace gdi
