@@ -4,7 +4,6 @@
 #include <cwctype>
 #include <filesystem>
 #include <fstream>
-#include <new>
 
 #include "support/DebugLog.h"
 #include "support/Utf8.h"

@@ -42,7 +42,8 @@ TEST(LanguageWin, BlockIsReadFromAWidePathWhileOthersHoldTheFile) {
   const std::wstring dir = TempFolder(L"Spr\u00E4chen \u20AC");
   const std::wstring exe = dir + L"Setup \u00DCbersetzt.exe";
   ASSERT_TRUE(CopyFileW(OwnPath().c_str(), exe.c_str(), FALSE));  // a real program file
-  ASSERT_TRUE(AppendBytes(exe, BuildLanguageBlock({L"0026=b", L"0022=Hinweise", L"0026=\u00C4", L"0026=A"}, true)));
+  const std::vector<std::wstring> lines = {L"0026=b", L"0022=Hinweise", L"0026=\u00C4", L"0026=A"};
+  ASSERT_TRUE(AppendBytes(exe, BuildLanguageBlock(lines, true)));
 
   {
     // Another process writing the file with full sharing does not keep the loader out.
