@@ -1,27 +1,118 @@
-// The settings step: product values, target and source folder, sizes.
-// PLACEHOLDER until the settings step is built: it proposes no folder and checks no archive;
-// it only shows the page and lets Next reach the progress step.
+// The settings step: product values, the proposed target and source folder, required and free
+// space, and the folder browsers.
+#include <windows.h>
+#include <shlobj.h>
+
+#include "install/ZipMaster.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Pump.h"
+#include "support/FileHelpers.h"
+#include "support/Language.h"
+#include "support/MyRegistryIO.h"
 #include "support/SetupConfig.h"
+#include "support/TextFormat.h"
 #include "wizard/ControlIds.h"
+#include "wizard/SettingsRules.h"
 #include "wizard/WizardParts_win.h"
 #include "wizard/fSetupMain.h"
 
+namespace {
+constexpr const wchar_t* kHostEntry = L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Steam App 555010";
+constexpr const wchar_t* kHostEntryWow = L"\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Steam App 555010";
+
+std::optional<std::wstring> EnvironmentVariable(const wchar_t* name) {
+  std::wstring buffer(4096, L'\0');
+  const DWORD n = GetEnvironmentVariableW(name, buffer.data(), 4096);
+  if (n == 0 || n >= 4096) return std::nullopt;
+  buffer.resize(n);
+  return buffer;
+}
+
+bool FileExists(const std::wstring& path) {
+  const DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+}  // namespace
+
 void TfmSetupMain::SetProductParameters() {
+  SetDestination(L"InstallLocation", L"Quellmark Media\\Drivona2 Ostrauwen\\");
+  SetupConfig.requiredBytes = product::defaultRequiredBytes;
   SetupConfig.productRegistryKey = product::registryKey;
   SetupConfig.uninstallDirName = product::uninstallDirName;
   SetupConfig.dataFileName = std::wstring(product::dataFileBaseName) + product::dataFileExtension;
   SetupConfig.startMenuSubPath = product::startMenuSubPath;
   SetupConfig.productName = product::name;
-}
-
-void TfmSetupMain::CheckSourceFolder(bool reset) {
-  if (reset) SetWindowTextString(control(ctl::leSource), SetupConfig.sourceDir);
+  SetFreeSpace(GetWindowTextString(control(ctl::LeDestination)));
+  wchar_t programs[MAX_PATH + 1] = {};
+  if (SHGetSpecialFolderPathW(nullptr, programs, CSIDL_COMMON_PROGRAMS, TRUE)) {
+    SetupConfig.startMenuDir = std::wstring(programs) + L"\\" + SetupConfig.startMenuSubPath;
+  }
   EnableWindow(control(ctl::btWeiter), TRUE);
 }
 
-void TfmSetupMain::btDestPathClick() {}
-void TfmSetupMain::btSourcePathClick() {}
+void TfmSetupMain::SetDestination(const std::wstring& valueName, const std::wstring& progAdd) {
+  std::wstring location = RegReadString(kHostEntry, valueName);
+  if (location.empty()) location = RegReadString(kHostEntryWow, valueName);
+  HWND dest = control(ctl::LeDestination);
+  SetWindowTextString(dest, ProposedDestination(location, EnvironmentVariable(L"Programfiles"),
+                                                GetWindowTextString(dest), progAdd));
+}
 
+void TfmSetupMain::SetFreeSpace(const std::wstring& drive) {
+  TZipMaster& zip = *zipMaster;
+  zip.setZipFileName(SetupConfig.dataFileName);
+  zip.setUseDirOnlyEntries(true);
+  zip.setExtrBaseDir(drive);
+  zip.FSpecArgs().push_back(L"*.*");
+  int64_t total = 0;
+  {
+    CursorGuard hourglass;
+    for (int i = 0; i < zip.Count(); ++i) total += zip.DirEntry(i).UncompressedSize;
+  }
+  if (total != 0) SetupConfig.requiredBytes = total;
+  SetWindowTextString(control(ctl::leBenoetigt), FormatByteSize(0, 0, static_cast<double>(SetupConfig.requiredBytes)));
+
+  ULARGE_INTEGER available{};
+  int64_t freeBytes = -1;
+  if (GetDiskFreeSpaceExW(VolumeRootOf(drive).c_str(), &available, nullptr, nullptr)) {
+    freeBytes = static_cast<int64_t>(available.QuadPart);
+  }
+  SetWindowTextString(control(ctl::leFrei), FormatByteSize(0, 0, static_cast<double>(freeBytes)));
+  setBackground(ctl::leFrei, EnoughSpace(SetupConfig.requiredBytes, freeBytes) ? RGB(0, 255, 0) : RGB(255, 0, 0));
+}
+
+void TfmSetupMain::CheckSourceFolder(bool reset) {
+  HWND source = control(ctl::leSource);
+  if (reset) SetWindowTextString(source, SetupConfig.sourceDir);
+  const bool found = FileExists(GetWindowTextString(source) + SetupConfig.dataFileName);
+  EnableWindow(control(ctl::btWeiter), found);
+  if (found) {
+    setBackground(ctl::leSource, RGB(255, 255, 255));
+  } else {
+    ErrorBox(fHandle, GetLngString(31, L"Installations-Datei nicht gefunden!\\\\Bitte richtiges Verzeichnis auswählen."));
+    setBackground(ctl::leSource, RGB(255, 0, 0));
+  }
+  InvalidateRect(source, nullptr, TRUE);
+  PumpMessages();
+}
+
+void TfmSetupMain::btDestPathClick() {
+  const std::wstring title = FormatStr(GetLngString(34, L"Ziel für (%s) suchen:"), {SetupConfig.productName});
+  HWND dest = control(ctl::LeDestination);
+  const std::wstring chosen = BrowseForFolder(title, GetWindowTextString(dest), true);
+  SetWindowTextString(dest, DestinationAfterBrowse(GetWindowTextString(dest), chosen));
+  SetFreeSpace(GetWindowTextString(dest));
+}
+
+void TfmSetupMain::btSourcePathClick() {
+  const std::wstring title = FormatStr(GetLngString(35, L"Quelle (%s) suchen:"), {SetupConfig.dataFileName});
+  HWND source = control(ctl::leSource);
+  const std::wstring chosen = BrowseForFolder(title, GetWindowTextString(source), true);
+  if (!chosen.empty()) SetWindowTextString(source, WithTrailingBackslash(chosen));
+  CheckSourceFolder(false);
+}
+
+// PLACEHOLDER until the shortcut stage is built.
 void PrepareShortcutNames() {}
 
 // PLACEHOLDER until the install run is built: installs nothing and says so.

@@ -85,6 +85,8 @@ class TfmSetupMain : public InstallHost {
   bool Accepted() const;
   void CheckSourceFolder(bool reset);
   void SetProductParameters();
+  void SetDestination(const std::wstring& valueName, const std::wstring& progAdd);
+  void SetFreeSpace(const std::wstring& drive);
   void CloseWindow();
 
   HWND fHandle = nullptr;

@@ -166,7 +166,11 @@ Win32Class ClassFor(const ControlSpec& c) {
 
 }  // namespace
 
-TfmSetupMain::TfmSetupMain() : privilegeTest(DefaultPrivilegeTest), zipMaster(std::make_unique<TZipMaster>()) {}
+TfmSetupMain::TfmSetupMain() : privilegeTest(DefaultPrivilegeTest), zipMaster(std::make_unique<TZipMaster>()) {
+  // The component reports its failures itself, in a box titled with the application's title.
+  zipMaster->showMessage = [this](const std::wstring& text) { showArchiveMessage(text); };
+  zipMaster->pumpMessages = PumpMessages;
+}
 
 TfmSetupMain::~TfmSetupMain() {
   if (fImages) ImageList_Destroy(fImages);

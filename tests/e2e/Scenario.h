@@ -2,9 +2,23 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "tests/driver/Distribution.h"
 #include "tests/driver/Driver.h"
 #include "wizard/ControlIds.h"
+
+// The Info-ZIP test archive (made at build time), to lie beside Setup.exe as its data file.
+inline std::string FixtureArchive(const char* name = "infozip.zip") {
+  std::ifstream in(std::filesystem::path(WindowsPathOf(std::string(ZIP_FIXTURE_UNIX_DIR) + "/" + name)),
+                   std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A valid archive without entries: only the end-of-directory record.
+inline const std::string kEmptyArchive("PK\x05\x06\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 22);
 
 // Starts Setup.exe from the distribution and waits until its first activation has run (the
 // version line is filled then).
