@@ -6,10 +6,9 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 jobs="$(nproc)"
 
+source tools/common.sh
 tools/bootstrap.sh
-# Wine runs 32-bit programs only where the kernel executes 32-bit code; elsewhere the Windows
-# tests run on the same sources built for 64-bit Windows.
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then wintest=win32; else wintest=win64; fi
+wintest="$(windows_preset)"
 targets="native i686-w64-mingw32"
 [ "$wintest" = win64 ] && targets="$targets x86_64-w64-mingw32"
 tools/build-deps.sh $targets

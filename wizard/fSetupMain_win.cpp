@@ -337,6 +337,7 @@ void TfmSetupMain::CreateControls() {
         break;
       case ControlKind::RichText:
         SendMessageW(h, EM_SETBKGNDCOLOR, 0, GetSysColor(COLOR_WINDOW));
+        SendMessageW(h, EM_SETTARGETDEVICE, 0, 0);  // wrap lines at the view's width
         break;
       case ControlKind::Picture:
       case ControlKind::GradientPanel:
@@ -592,7 +593,16 @@ bool TfmSetupMain::saveFilesChecked() {
   return SendMessageW(control(ctl::cbSaveFiles), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 void TfmSetupMain::setProgressLabel(const std::wstring& text) {
-  SetWindowTextString(control(ctl::leFortschritt + ctl::labelOffset), text);
+  // The label keeps its place and grows with its text.
+  HWND label = control(ctl::leFortschritt + ctl::labelOffset);
+  SetWindowTextString(label, text);
+  HDC dc = GetDC(label);
+  HGDIOBJ old = SelectObject(dc, fDefaultFont.get());
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(label, dc);
+  SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 void TfmSetupMain::setProgressText(const std::wstring& text) { SetWindowTextString(control(ctl::leFortschritt), text); }
 void TfmSetupMain::setProgressPosition(int percent) { SendMessageW(control(ctl::pgFortschritt), PBM_SETPOS, percent, 0); }

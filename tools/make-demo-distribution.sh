@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Makes the demo distribution folder: Setup.exe, the stand-in uninstall.exe, an encrypted data
+# archive Ostrauwen_1-2.dat made with Info-ZIP, an agreement file and a notes file.
+#   make-demo-distribution.sh <build folder> <output folder>
+set -euo pipefail
+build="$1" out="$2"
+root="$(cd "$(dirname "$0")/.." && pwd)"
+password='HaLtEr@20150307'
+rm -rf "$out"
+mkdir -p "$out"
+cp "$build/app/Setup.exe" "$build/tools/uninstall.exe" "$out/"
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/demo-dist.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+tree="$work/tree"
+mkdir -p "$tree/maps/Ostrauwen/tiles" "$tree/vehicles/Ostrauwen Stadtbus" "$tree/Fahrpläne" "$tree/Dokumentation"
+printf '[Global]\r\nName=Ostrauwen\r\nVersion=1.2\r\nHaltestellen=48\r\nLinien=14\r\n' >"$tree/maps/Ostrauwen/global.cfg"
+for i in $(seq -w 1 240); do
+  head -c 6000 /dev/urandom | base64 >"$tree/maps/Ostrauwen/tiles/tile_$i.map"
+done
+head -c 3000000 /dev/urandom >"$tree/maps/Ostrauwen/terrain.bin"
+printf 'Stadtbus Ostrauwen, 12 m, 3 Türen\r\n' >"$tree/vehicles/Ostrauwen Stadtbus/bus.cfg"
+for l in 1 2 3 4 5 6 7; do printf 'Linie %s: Hauptbahnhof - Ölhafen\r\n' "$l" >"$tree/Fahrpläne/Linie_$l.ttp"; done
+printf 'Handbuch (Demo)\r\n' >"$tree/Dokumentation/Handbuch.txt"
+(cd "$tree" && LC_ALL=C.UTF-8 zip -q -r -X -P "$password" "$out/Ostrauwen_1-2.dat" .)
+
+sed 's/Lizenzvertrag f\\'"'"'fcr das Addon/Lizenzvertrag (Demo-Distribution) f\\'"'"'fcr das Addon/' \
+  "$root/resources/agreement.rtf" >"$out/Lizenzvertrag.rtf"
+{
+  printf '\xef\xbb\xbf'
+  printf 'Demo-Distribution\r\n\r\nDiese Hinweise liegen als Readme.txt neben Setup.exe und ersetzen den eingebauten Text.\r\n'
+  printf 'Das Datenarchiv enthält Beispieldateien; installiert wird in den Ordner, den die Einstellungen vorschlagen.\r\n'
+} >"$out/Readme.txt"
+echo "demo distribution: $out"
