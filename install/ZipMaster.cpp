@@ -197,6 +197,8 @@ void TZipMaster::ListEntries() {
     entry.index = static_cast<uint64_t>(i);
     entry.isDirectory = isDirectory;
     entry.modified = (st.valid & ZIP_STAT_MTIME) ? static_cast<int64_t>(st.mtime) : 0;
+    entry.compressionMethod = (st.valid & ZIP_STAT_COMP_METHOD) ? st.comp_method : ZIP_CM_STORE;
+    entry.encryptionMethod = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) ? st.encryption_method : ZIP_EM_NONE;
     entries.push_back(std::move(entry));
   }
   // Built after the last push_back: the keys view the names stored in entries.
@@ -315,6 +317,13 @@ int TZipMaster::ExtractEntry(const ZipDirEntry& entry) {
 
 int TZipMaster::ReadEntry(const ZipDirEntry& entry, const std::wstring& display, std::ostream* out) {
   zip_t* za = archive.get();
+  // Checked first: libzip 1.7.3 leaks its reader when it meets an unknown encryption method.
+  if ((entry.encryptionMethod != ZIP_EM_NONE && !zip_encryption_method_supported(entry.encryptionMethod, 0)) ||
+      !zip_compression_method_supported(entry.compressionMethod, 0))
+    return Fail(zmUnsupported, L"Der Eintrag " + Quoted(entry.FileName) +
+                                   L" lässt sich nicht entpacken: Verfahren nicht unterstützt (Kompression " +
+                                   std::to_wstring(entry.compressionMethod) + L", Verschlüsselung " +
+                                   std::to_wstring(entry.encryptionMethod) + L").");
   unique_zip_file file(zip_fopen_index_encrypted(za, entry.index, 0, passwordUtf8.empty() ? nullptr : passwordUtf8.c_str()));
   const auto failZip = [&](zip_error_t* error) {
     const int code = ClassifyZipError(error);

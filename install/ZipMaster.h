@@ -82,6 +82,8 @@ struct ZipDirEntry {
   uint64_t index = 0;  // position in the archive's central directory
   bool isDirectory = false;
   int64_t modified = 0;  // entry time as time_t
+  uint16_t compressionMethod = 0;
+  uint16_t encryptionMethod = 0;
 };
 
 class TZipMaster {
