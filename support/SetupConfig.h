@@ -46,4 +46,7 @@ extern SetupConfigRecord SetupConfig;
 namespace product {
 // The publisher notice in the right panel of the status bar.
 inline constexpr const wchar_t* publisherNotice = L"\u00A9 2015 Quellmark Media";
+// The publisher's web site, the target of the internet shortcut in the Start menu. With its
+// scheme: the shell opens an internet shortcut only for an absolute address.
+inline constexpr const wchar_t* webAddress = L"https://www.quellmark-media.de";
 }  // namespace product

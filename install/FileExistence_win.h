@@ -1,0 +1,8 @@
+// Existence tests of the install run, links followed: a link counts as what it points to.
+// A failed test leaves the platform's last error as GetFileAttributesW set it (2 or 3 for a
+// missing file or folder), which the shortcut stage records.
+#pragma once
+#include <string>
+
+bool FileExists(const std::wstring& path);       // a file, not a folder
+bool DirectoryExists(const std::wstring& path);  // a folder

@@ -1,0 +1,73 @@
+// UninstallJournal: the ordered undo records of one install run, saved as uninstall.dat for the
+// separate uninstaller. One record per line, in the order the changes were made; nothing is
+// sorted, merged or read back. This header holds the portable part: the list, the texts of the
+// header lines and of every record kind, the path splitting the records are built from, and
+// the file's bytes. Saving to disk is Windows-only (UninstallJournal_win.cpp).
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class UninstallJournal {
+ public:
+  void Append(const std::wstring& line) { lines.push_back(line); }
+  const std::vector<std::wstring>& Lines() const { return lines; }
+  bool Empty() const { return lines.empty(); }
+
+  // The file's bytes: every line converted by ToAnsiCodePage and followed by CR LF, the last
+  // line included; no byte-order mark.
+  std::string FileBytes() const;
+
+ private:
+  std::vector<std::wstring> lines;
+};
+
+// The text in the ANSI code page of the process. On Windows the platform's default conversion
+// (WideCharToMultiByte with CP_ACP, best-fit and default characters as the system decides);
+// elsewhere a stand-in for code page 1252, so the portable tests see the same bytes.
+std::string ToAnsiCodePage(const std::wstring& text);
+
+// The name of the saved journal inside the backup folder.
+inline constexpr const wchar_t* kJournalFileName = L"uninstall.dat";
+
+// ---- Header lines -----------------------------------------------------------------------------
+
+// "Program=%s [Version=%s,  Windows=%s]": two blanks after the comma.
+std::wstring JournalProgramLine(const std::wstring& productName, const std::wstring& version,
+                                const std::wstring& windows);
+std::wstring JournalSourceLine(const std::wstring& setupProgram);       // "Quelle=" + path
+std::wstring JournalDestinationLine(const std::wstring& backupFolder);  // "Destination=" + folder
+
+// ---- Records ----------------------------------------------------------------------------------
+// Prefix and fields joined by ";" without quoting: a path that holds ";" is written unchanged.
+
+std::wstring RmDirRecord(const std::wstring& folder);
+std::wstring DeleteRecord(const std::wstring& file);
+std::wstring MoveRecord(const std::wstring& targetFile, const std::wstring& backupFile);
+std::wstring ZipErrorRecord(uint32_t code, const std::wstring& targetFile);  // "ZipError;%u;%s"
+std::wstring RenDelRecord(const std::wstring& file);
+// "ErrorCopyUninstall;%s;%s;%s": error text ("%u, %s"), target file, source file.
+std::wstring ErrorCopyUninstallRecord(const std::wstring& errorText, const std::wstring& targetFile,
+                                      const std::wstring& sourceFile);
+std::wstring DelRegValueRecord(const std::wstring& keyAndValueName);
+std::wstring DelRegKeyRecord(const std::wstring& key);
+std::wstring CreateErrorRecord(uint32_t code, const std::wstring& path);  // "CreateError;%u;%s"
+// "CreateError;%s;%s": the internet shortcut's form, with an error text ("%u, %s").
+std::wstring CreateErrorTextRecord(const std::wstring& errorText, const std::wstring& path);
+
+// ---- Paths ------------------------------------------------------------------------------------
+
+// The text with one "\" appended unless it already ends with one (an empty text stays empty).
+std::wstring WithTrailingDelimiter(const std::wstring& path);
+
+// An archive entry's name split at its last "\": the relative folder, up to and including that
+// "\" (empty at the archive's top level), and the file name after it (empty for a folder entry).
+struct EntryNameParts {
+  std::wstring relativeFolder;
+  std::wstring fileName;
+};
+EntryNameParts SplitEntryName(const std::wstring& name);
+
+// The parent of a folder: one trailing "\" dropped, then cut after the last "\", which stays
+// (D:\Spiele\Drivona 2\maps\ -> D:\Spiele\Drivona 2\). Empty when nothing is left: D:\ -> "".
+std::wstring ParentFolder(const std::wstring& folder);
