@@ -136,7 +136,8 @@ Win32Class ClassFor(const ControlSpec& c) {
     case ControlKind::BevelLine: return {L"STATIC", SS_ETCHEDHORZ};
     case ControlKind::Button: return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP};
     case ControlKind::ImageButton: return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP};
-    case ControlKind::StatusBar: return {STATUSCLASSNAMEW, SBARS_SIZEGRIP};
+    // Placed by its anchors like every other control, so it is exactly 19 pixels high.
+    case ControlKind::StatusBar: return {STATUSCLASSNAMEW, SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN};
     case ControlKind::PageBox: return {kPageBoxClass, 0};
     case ControlKind::StaticText: {
       DWORD s = SS_NOPREFIX;
@@ -250,10 +251,7 @@ LRESULT TfmSetupMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_SIZE:
-      if (HWND sb = control(ctl::sbMain)) {
-        SendMessageW(sb, WM_SIZE, 0, 0);
-        sbMainResize();
-      }
+      if (control(ctl::sbMain)) sbMainResize();
       return 0;
     case WM_CLOSE: {
       bool allowed = true;
