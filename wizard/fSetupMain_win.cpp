@@ -22,6 +22,22 @@ namespace {
 constexpr UINT WM_APP_ACTIVATE = WM_APP + 1;
 constexpr const wchar_t* kPageBoxClass = L"TGroupBox";
 constexpr const wchar_t* kLabelClass = L"TLabel";
+constexpr const wchar_t* kBevelLineClass = L"TBevelPanel";
+
+// A plain panel with a raised bevel: light on its top and left, dark on its bottom and right.
+// Two pixels high it is the raised line under the banner and above the bottom bar.
+LRESULT CALLBACK BevelLineProc(HWND panel, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(panel, &ps);
+    RECT r;
+    GetClientRect(panel, &r);
+    DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+    EndPaint(panel, &ps);
+    return 0;
+  }
+  return DefWindowProcW(panel, msg, wParam, lParam);
+}
 
 // Page boxes hold a step's controls: they draw an etched frame, pass the notifications of their
 // children on to the window (a plain group box would swallow them) and let Tab move inside.
@@ -133,7 +149,7 @@ Win32Class ClassFor(const ControlSpec& c) {
     case ControlKind::Label: return {kLabelClass, 0};
     case ControlKind::ResultLabel: return {L"STATIC", SS_LEFT | SS_NOPREFIX};
     case ControlKind::GradientPanel: return {L"TXiPanel", 0};
-    case ControlKind::BevelLine: return {L"STATIC", SS_ETCHEDHORZ};
+    case ControlKind::BevelLine: return {kBevelLineClass, 0};
     case ControlKind::Button: return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP};
     case ControlKind::ImageButton: return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP};
     // Placed by its anchors like every other control, so it is exactly 19 pixels high.
@@ -188,6 +204,7 @@ bool TfmSetupMain::Create(HINSTANCE instance) {
   RegisterWindowClass(instance, kMainWindowClass, WindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   RegisterWindowClass(instance, kPageBoxClass, PageBoxProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   RegisterWindowClass(instance, kLabelClass, LabelProc, nullptr);
+  RegisterWindowClass(instance, kBevelLineClass, BevelLineProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   RegisterControlClasses(instance);
 
   fmSetupMain = this;

@@ -1,5 +1,6 @@
 // What the window shows after start: caption, welcome and version texts, the status bar, the
 // agreement and notes files, and the layout at run time.
+#include "controls/XiPanel.h"
 #include "tests/e2e/Scenario.h"
 
 namespace {
@@ -96,4 +97,28 @@ TEST(StartUp, AgreementAndNotesFilesReplaceTheBuiltInTextsOnce) {
     EXPECT_EQ(app.Text(ctl::meReadme).rfind(c.notesStart, 0), 0u) << "after activation";
     EXPECT_EQ(app.Text(ctl::laStepDisplay), L"Lizenzvereinbarung");
   }
+}
+
+// The bottom bar read back from the screen: one gradient line per pixel row.
+TEST(StartUp, BottomBarPaintsTheComputedGradient) {
+  Distribution dist(L"gradient");
+  dist.writeFile(L"Ostrauwen_1-2.dat", kEmptyArchive);
+  SetupApp app;
+  ASSERT_TRUE(StartWizard(app, dist));
+  SetForegroundWindow(app.MainWindow());
+  app.Sync();
+  Sleep(300);
+  HWND bar = app.Control(ctl::XiPanel2);
+  RECT r;
+  GetWindowRect(bar, &r);
+  const std::vector<TGradientLine> lines =
+      GradientLines(0, 0, r.right - r.left, r.bottom - r.top, kXiPanel2Colors.face, kXiPanel2Colors.grad, fdVertical);
+  ASSERT_EQ(lines.size(), 69u);
+  HDC screen = GetDC(nullptr);
+  // Column 10 lies left of the buttons; rows 0 and 1 lie under the raised line Panel1.
+  for (int row = 2; row < 69; ++row) {
+    const COLORREF seen = GetPixel(screen, r.left + 10, r.top + row);
+    EXPECT_EQ(seen, lines[static_cast<size_t>(row)].color) << "row " << row;
+  }
+  ReleaseDC(nullptr, screen);
 }
