@@ -162,7 +162,7 @@ uint64_t TreeBytes(const fs::path& root) {
 }
 
 void Report(const char* tool, const Run& r, const Data& d, uint64_t outBytes) {
-  std::printf("  %-10s %8.2f s  %8.1f MB/s  %9.0f entries/s  peak %6.1f MiB  (user %.2f s, sys %.2f s)%s\n", tool,
+  std::printf("  %-10s %8.2f s  %8.1f MB/s  %9.1f entries/s  peak %6.1f MiB  (user %.2f s, sys %.2f s)%s\n", tool,
               r.seconds, d.bytes / 1e6 / r.seconds, d.files / r.seconds, r.maxRssKiB / 1024.0, r.user, r.system,
               r.status != 0 || outBytes != d.bytes ? "  FAILED" : "");
 }
