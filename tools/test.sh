@@ -18,7 +18,8 @@ run_preset() { # run_preset <preset> [ctest args]
   local p="$1"; shift
   echo "=== $p: configure and build"
   cmake --preset "$p" >"build/configure-$p.log" 2>&1 || { cat "build/configure-$p.log"; return 1; }
-  cmake --build --preset "$p" -j "$jobs" 2>&1 | tail -n 3
+  cmake --build --preset "$p" -j "$jobs" >"build/build-$p.log" 2>&1 || {
+    grep -E "error|Error" "build/build-$p.log" | head -n 40; echo "build of $p failed"; return 1; }
   echo "=== $p: tests"
   local log="build/ctest-$p.log" rc=0
   ctest --preset "$p" "$@" 2>&1 | tee "$log" | grep -E '^ *[0-9]+/[0-9]+ Test|tests passed|Failed|\*\*\*' || true

@@ -36,21 +36,19 @@ class DialogAnswer {
   void Run(DWORD owner, int command) {
     for (int i = 0; i < 200 && !found_; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      EnumThreadWindows(
-          owner,
-          [](HWND w, LPARAM self) -> BOOL {
-            wchar_t cls[16] = {};
-            GetClassNameW(w, cls, 16);
-            if (wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
-            reinterpret_cast<DialogAnswer*>(self)->dialog_ = w;
-            return FALSE;
-          },
-          reinterpret_cast<LPARAM>(this));
+      EnumThreadWindows(owner, FindDialog, reinterpret_cast<LPARAM>(this));
       if (dialog_) found_ = true;
     }
     if (!found_) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // let the pre-selection settle
     PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+  }
+  static BOOL CALLBACK FindDialog(HWND w, LPARAM self) {
+    wchar_t cls[16] = {};
+    GetClassNameW(w, cls, 16);
+    if (wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+    reinterpret_cast<DialogAnswer*>(self)->dialog_ = w;
+    return FALSE;
   }
   HWND dialog_ = nullptr;
   std::atomic<bool> found_{false};
