@@ -1,6 +1,3 @@
-// Outside Windows there is no process code page: a stand-in for Windows-1252, the code page of
-// the systems the setup is made for, so portable tests see the bytes a German Windows writes.
-#ifndef _WIN32
 #include <iterator>
 
 #include "install/UninstallJournal.h"
@@ -13,12 +10,12 @@ constexpr char32_t kHighControls[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 }  // namespace
 
-std::string ToAnsiCodePage(const std::wstring& text) {
+std::string ToWindows1252(const std::wstring& text) {
   std::string bytes;
   bytes.reserve(text.size());
   for (wchar_t wc : text) {
     const auto c = static_cast<char32_t>(wc);
-    char out = '?';  // the default character of the code page
+    char out = '?';
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
       out = static_cast<char>(c);
     } else {
@@ -29,4 +26,3 @@ std::string ToAnsiCodePage(const std::wstring& text) {
   }
   return bytes;
 }
-#endif

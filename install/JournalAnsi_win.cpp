@@ -1,7 +1,7 @@
 // The journal's text in the process's ANSI code page, by the platform's default conversion.
 #include <windows.h>
 
-#include "install/UninstallJournal.h"
+#include "install/JournalFile_win.h"
 
 std::string ToAnsiCodePage(const std::wstring& text) {
   if (text.empty()) return {};

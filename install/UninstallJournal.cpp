@@ -2,10 +2,10 @@
 
 #include "support/TextFormat.h"
 
-std::string UninstallJournal::FileBytes() const {
+std::string UninstallJournal::FileBytes(AnsiEncoder encode) const {
   std::string bytes;
   for (const std::wstring& line : lines) {
-    bytes += ToAnsiCodePage(line);
+    bytes += encode(line);
     bytes += "\r\n";
   }
   return bytes;

@@ -14,18 +14,19 @@ class UninstallJournal {
   const std::vector<std::wstring>& Lines() const { return lines; }
   bool Empty() const { return lines.empty(); }
 
-  // The file's bytes: every line converted by ToAnsiCodePage and followed by CR LF, the last
-  // line included; no byte-order mark.
-  std::string FileBytes() const;
+  // The file's bytes: every line converted by encode and followed by CR LF, the last line
+  // included; no byte-order mark.
+  using AnsiEncoder = std::string (*)(const std::wstring&);
+  std::string FileBytes(AnsiEncoder encode) const;
 
  private:
   std::vector<std::wstring> lines;
 };
 
-// The text in the ANSI code page of the process. On Windows the platform's default conversion
-// (WideCharToMultiByte with CP_ACP, best-fit and default characters as the system decides);
-// elsewhere a stand-in for code page 1252, so the portable tests see the same bytes.
-std::string ToAnsiCodePage(const std::wstring& text);
+// Windows-1252, the code page of the systems the setup is made for: characters it lacks become
+// "?". The platform's own conversion (ToAnsiCodePage, Windows) is what the saved file uses; this
+// one lets the portable tests see the bytes a German Windows writes.
+std::string ToWindows1252(const std::wstring& text);
 
 // The name of the saved journal inside the backup folder.
 inline constexpr const wchar_t* kJournalFileName = L"uninstall.dat";

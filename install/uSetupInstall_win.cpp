@@ -81,7 +81,7 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
       const bool moved = MoveFileW(targetFile.c_str(), backupFile.c_str()) != 0;
       const DWORD moveError = moved ? 0 : GetLastError();
       journal.Append(MoveRecord(targetFile, backupFile));
-      if (!moved && !IsEarlierBackupError(moveError)) {
+      if (!moved && !(IsEarlierBackupError(moveError) && FileExists(backupFile))) {
         // No backup and no earlier one: extracting now would lose the user's file.
         journal.Append(ZipErrorRecord(moveError, targetFile));
         return false;

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "install/ZipMaster.h"
+#include "install/uSetupInstall.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Pump.h"
 #include "support/FileHelpers.h"
@@ -112,13 +113,7 @@ void TfmSetupMain::btSourcePathClick() {
   CheckSourceFolder(false);
 }
 
-// PLACEHOLDER until the shortcut stage is built.
-void PrepareShortcutNames() {}
+// PrepareShortcutNames comes from the shortcut stage (install/MyCreateShortCut).
 
-// PLACEHOLDER until the install run is built: installs nothing and says so.
-void RunInstall(InstallHost& host) {
-  host.setProgressLabel(L"Installiere Addon");
-  host.setProgressText(L"");
-  host.showResult(false, L"Nichts installiert: der Installationslauf fehlt in diesem Stand.");
-  SetupConfig.currentPage = -1;
-}
+// The install run of the installation engine.
+void RunInstall(InstallHost& host) { InstallAddon(host); }

@@ -38,11 +38,11 @@ TEST(Journal, RecordTexts) {
 
 TEST(Journal, FileBytesEndEveryLineWithCrLfInTheAnsiCodePage) {
   UninstallJournal journal;
-  EXPECT_EQ(journal.FileBytes(), "");
+  EXPECT_EQ(journal.FileBytes(ToWindows1252), "");
   journal.Append(L"Delete;C:\\Verzeichnis mit Fahr- und Umlaufpläne öffnen.lnk");
   journal.Append(L"");
   journal.Append(L"€ ß \u4E2D");  // a character that code page 1252 lacks becomes "?"
-  EXPECT_EQ(journal.FileBytes(), std::string("Delete;C:\\Verzeichnis mit Fahr- und Umlaufpl\xE4ne \xF6""ffnen.lnk\r\n"
+  EXPECT_EQ(journal.FileBytes(ToWindows1252), std::string("Delete;C:\\Verzeichnis mit Fahr- und Umlaufpl\xE4ne \xF6""ffnen.lnk\r\n"
                                              "\r\n"
                                              "\x80 \xDF ?\r\n"));
 }

@@ -1,0 +1,226 @@
+// Shared pieces of the install engine's Wine tests: a test window for the run, unique folders,
+// the product's configuration and registry keys, file and link helpers.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "install/InstallHost.h"
+#include "install/MyCreateShortCut.h"
+#include "install/ZipMaster.h"
+#include "platform/ComPtr.h"
+#include "support/SetupConfig.h"
+
+namespace install_test {
+
+// What the run did to its window, in order.
+class TestHost : public InstallHost {
+ public:
+  TestHost() {
+    zip.showMessage = [this](const std::wstring& text) { messages.push_back(text); };
+  }
+  std::wstring destination, source;
+  bool saveFiles = true;
+  std::function<void(TestHost&)> onPump;  // runs at every pump, e.g. to cancel
+
+  std::vector<std::wstring> labels, texts, messages;
+  std::vector<int> positions;
+  std::vector<std::pair<bool, std::wstring>> results;
+  std::wstring nextCaption;
+  bool nextEnabled = false, cancelDisabled = false;
+  int pumps = 0;
+  TZipMaster zip;
+
+  std::wstring destinationFolder() override { return destination; }
+  std::wstring sourceFolder() override { return source; }
+  bool saveFilesChecked() override { return saveFiles; }
+  void setProgressLabel(const std::wstring& text) override { labels.push_back(text); }
+  void setProgressText(const std::wstring& text) override { texts.push_back(text); }
+  void setProgressPosition(int percent) override { positions.push_back(percent); }
+  void showResult(bool success, const std::wstring& text) override { results.emplace_back(success, text); }
+  void enableNext(const std::wstring& caption) override {
+    nextEnabled = true;
+    nextCaption = caption;
+  }
+  void disableCancel() override { cancelDisabled = true; }
+  bool cancelRequested() override { return SetupConfig.cancelRequested; }
+  void pumpMessages() override {
+    ++pumps;
+    if (onPump) onPump(*this);
+  }
+  TZipMaster& archive() override { return zip; }
+
+  // Forgets what an earlier run did, for a second run through the same window.
+  void ClearRecords() {
+    labels.clear();
+    texts.clear();
+    messages.clear();
+    positions.clear();
+    results.clear();
+    nextCaption.clear();
+    nextEnabled = cancelDisabled = false;
+    pumps = 0;
+  }
+};
+
+inline const std::pair<bool, std::wstring> kSuccess{true, L"Installation erfolgreich fertig gestellt."};
+inline const std::pair<bool, std::wstring> kFailure{false, L"Fehler während der Installation."};
+
+inline std::filesystem::path FsPath(const std::wstring& path) { return std::filesystem::path(path); }
+
+inline bool Exists(const std::wstring& path) {
+  std::error_code ec;
+  return std::filesystem::exists(FsPath(path), ec);
+}
+
+inline std::string ReadBytes(const std::wstring& path) {
+  std::ifstream in(FsPath(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  std::filesystem::create_directories(FsPath(path).parent_path());
+  std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+// The lines of a saved journal, read as code page 1252 (Latin-1 suffices for these tests).
+inline std::vector<std::wstring> JournalLines(const std::wstring& file) {
+  std::vector<std::wstring> lines;
+  std::wstring line;
+  const std::string bytes = ReadBytes(file);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+      lines.push_back(line);
+      line.clear();
+      ++i;
+    } else {
+      line += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]));
+    }
+  }
+  return lines;
+}
+
+// A fresh, unique folder below the temporary folder, removed again at the end; ends with "\".
+class TestFolder {
+ public:
+  explicit TestFolder(const std::wstring& name) {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, temp);
+    dir = std::wstring(temp) + L"install-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+    std::error_code ec;
+    std::filesystem::remove_all(FsPath(dir), ec);
+    std::filesystem::create_directories(FsPath(dir));
+  }
+  ~TestFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(FsPath(dir), ec);
+  }
+  TestFolder(const TestFolder&) = delete;
+  TestFolder& operator=(const TestFolder&) = delete;
+  const std::wstring& path() const { return dir; }
+  std::wstring operator+(const std::wstring& rest) const { return dir + rest; }
+
+ private:
+  std::wstring dir;
+};
+
+inline std::wstring operator+(const std::wstring& text, const TestFolder& folder) { return text + folder.path(); }
+inline std::wstring operator+(const wchar_t* text, const TestFolder& folder) { return text + folder.path(); }
+
+// A test archive made at build time (tests/fixtures/make-install-fixtures.sh).
+inline std::wstring FixtureArchive(const std::string& name) {
+  std::wstring path = L"Z:";
+  for (char c : std::string(INSTALL_FIXTURE_DIR) + "/" + name) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  return path;
+}
+
+// The product's registry keys in both views: removed before and after each test.
+inline void DeleteProductKeys() {
+  for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_ALL_ACCESS | view, &key) == ERROR_SUCCESS) {
+      RegDeleteTreeW(key, L"Quellmark Media");
+      RegDeleteTreeW(key, L"Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2");
+      RegCloseKey(key);
+    }
+  }
+}
+
+// A string value of HKLM in the 32-bit view; nullopt-like empty optional when missing.
+inline std::optional<std::wstring> RegistryValue(const std::wstring& key, const std::wstring& name) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &handle) != ERROR_SUCCESS)
+    return std::nullopt;
+  wchar_t buffer[1024] = {};
+  DWORD size = sizeof buffer - sizeof(wchar_t);
+  DWORD type = 0;
+  const LONG rc = RegQueryValueExW(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(handle);
+  if (rc != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+  return std::wstring(buffer);
+}
+
+inline constexpr const wchar_t* kUninstallKey =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2";
+inline constexpr const wchar_t* kProductKey = L"SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen";
+
+// SetupConfig as the wizard leaves it when Next is pressed on the settings step, with the
+// Start-menu folder given.
+inline void PrepareConfig(const std::wstring& startMenuDir) {
+  SetupConfig.productRegistryKey = product::registryKey;
+  SetupConfig.uninstallDirName = product::uninstallDirName;
+  SetupConfig.dataFileName = std::wstring(product::dataFileBaseName) + product::dataFileExtension;
+  SetupConfig.startMenuSubPath = product::startMenuSubPath;
+  SetupConfig.productName = product::name;
+  SetupConfig.startMenuDir = startMenuDir;
+  PrepareShortcutNames();
+  SetupConfig.currentPage = wpProgress;
+  SetupConfig.cancelRequested = false;
+}
+
+// What a shell link holds, read back through the shell's link object.
+struct LinkInfo {
+  bool loaded = false;
+  std::wstring path, workingFolder, arguments, description;
+};
+inline LinkInfo ReadLink(const std::wstring& file) {
+  LinkInfo info;
+  ComPtr<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())))
+    return info;
+  ComPtr<IPersistFile> persist = link.As<IPersistFile>();
+  if (!persist || FAILED(persist->Load(file.c_str(), STGM_READ))) return info;
+  wchar_t buffer[MAX_PATH * 2] = {};
+  link->GetPath(buffer, MAX_PATH * 2, nullptr, SLGP_RAWPATH);
+  info.path = buffer;
+  buffer[0] = 0;
+  link->GetWorkingDirectory(buffer, MAX_PATH * 2);
+  info.workingFolder = buffer;
+  buffer[0] = 0;
+  link->GetArguments(buffer, MAX_PATH * 2);
+  info.arguments = buffer;
+  buffer[0] = 0;
+  link->GetDescription(buffer, MAX_PATH * 2);
+  info.description = buffer;
+  info.loaded = true;
+  return info;
+}
+
+// COM as the wizard's thread has it: a single-threaded apartment from the start.
+class ComEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+};
+
+}  // namespace install_test

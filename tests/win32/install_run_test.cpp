@@ -1,0 +1,461 @@
+// The install run under Wine, driven through a test window: real archives made by Info-ZIP,
+// the real file system, the registry in the 32-bit view and shell links read back.
+#include "install/uSetupInstall.h"
+
+#include <algorithm>
+#include <set>
+
+#include "install/JournalFile_win.h"
+#include "support/SetupError.h"
+#include "tests/win32/InstallTestSupport.h"
+
+using namespace install_test;
+
+namespace {
+
+const std::wstring kUninstallRecordKey = L"\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\";
+const std::string kGlobalCfg = "[Global]\r\nName=Ostrauwen\r\nVersion=1.2\r\n";
+const std::string kBusCfg = "[Bus]\r\nTyp=Gelenkbus\r\nT\xC3\xBCren=3\r\n";
+const std::string kUninstaller = "MZ test uninstaller";
+
+// One scenario: the distribution folder (the setup program's folder with the data file and
+// uninstall.exe), the target folder and the Start-menu Programs folder, all below one folder.
+struct Scene {
+  TestFolder root;
+  std::wstring dist, target, programs, menu;
+  TestHost host;
+
+  Scene(const std::wstring& name, const std::string& archive, bool withUninstaller = true) : root(name) {
+    dist = root + L"dist\\";
+    target = root + L"Drivona 2\\";
+    programs = root + L"Start Menu\\Programs\\";
+    menu = programs + L"Quellmark Media\\Drivona2 Ostrauwen\\";
+    for (const std::wstring& f : {dist, target, programs}) std::filesystem::create_directories(FsPath(f));
+    if (!archive.empty())
+      std::filesystem::copy_file(FsPath(FixtureArchive(archive)), FsPath(dataFile()),
+                                 std::filesystem::copy_options::overwrite_existing);
+    if (withUninstaller) WriteBytes(dist + L"uninstall.exe", kUninstaller);
+    PrepareConfig(menu);
+    host.destination = target;
+    host.source = dist;
+  }
+  std::wstring dataFile() const { return dist + L"Ostrauwen_1-2.dat"; }
+  std::wstring backup() const { return target + L"Uninstall_Drivona2 Ostrauwen V1.2\\"; }
+  std::wstring journalFile() const { return backup() + L"uninstall.dat"; }
+  std::vector<std::wstring> Journal() const { return JournalLines(journalFile()); }
+  void Run() { InstallAddon(host, dist + L"Setup.exe"); }
+  // A second installation into the same target folder.
+  void RunAgain() {
+    host.ClearRecords();
+    SetupConfig.currentPage = wpProgress;
+    Run();
+  }
+};
+
+// The records of a successful uninstaller stage.
+std::vector<std::wstring> UninstallerRecords(const Scene& s) {
+  return {L"RenDel;" + s.backup() + L"uninstall.exe", L"DelRegValue;" + kUninstallRecordKey + L"DisplayName",
+          L"DelRegValue;" + kUninstallRecordKey + L"UninstallString",
+          L"DelRegValue;" + kUninstallRecordKey + L"Publisher", L"DelRegKey;" + kUninstallRecordKey};
+}
+
+bool Contains(const std::vector<std::wstring>& lines, const std::wstring& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+bool HasPrefix(const std::vector<std::wstring>& lines, const std::wstring& prefix) {
+  return std::any_of(lines.begin(), lines.end(), [&](const std::wstring& l) { return l.rfind(prefix, 0) == 0; });
+}
+
+// Code page 1252 bytes of a text made of Latin-1 characters.
+std::string Latin1(const std::wstring& text) {
+  std::string bytes;
+  for (wchar_t c : text) {
+    EXPECT_LT(static_cast<unsigned>(c), 0x100u) << "test text outside Latin-1";
+    bytes += static_cast<char>(c);
+  }
+  return bytes;
+}
+
+// A write that stops halfway because the disk is full.
+BOOL WINAPI HalfWriteThenDiskFull(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
+  WriteFile(file, data, size / 2, written, nullptr);
+  SetLastError(ERROR_DISK_FULL);
+  return FALSE;
+}
+
+class Install : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(GetACP(), 1252u) << "the harness pins the ANSI code page";
+    DeleteProductKeys();
+  }
+  void TearDown() override {
+    DeleteProductKeys();
+    SetupConfig.cancelRequested = false;
+    JournalWriteFile = WriteFile;
+  }
+};
+
+}  // namespace
+
+TEST_F(Install, ExampleJournalByteForByteAndWhatItDescribes) {
+  Scene s(L"example", "example.zip");
+  WriteBytes(s.target + L"Vehicles\\bus.cfg", "alt");
+  s.Run();
+
+  const std::wstring b = s.backup(), t = s.target, m = s.menu;
+  const std::vector<std::wstring> expected = {
+      // Wine's default version record; the test program carries the product's version record.
+      L"Program=Drivona2 Ostrauwen Version 1.2 [Version=1.0.2.41,  Windows=Windows PE Service Pack 1 (Build "
+      L"6.1.7601) (64-Bit)]",
+      L"Quelle=" + s.dist + L"Setup.exe",
+      L"Destination=" + b,
+      L"rmDir;" + b,
+      L"rmDir;" + t + L"maps\\",
+      L"rmDir;" + t + L"maps\\Ostrauwen\\",
+      L"Delete;" + t + L"maps\\Ostrauwen\\global.cfg",
+      L"Move;" + t + L"Vehicles\\bus.cfg;" + b + L"Vehicles\\bus.cfg",
+      L"RenDel;" + b + L"uninstall.exe",
+      L"DelRegValue;\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\DisplayName",
+      L"DelRegValue;\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\UninstallString",
+      L"DelRegValue;\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\Publisher",
+      L"DelRegKey;\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\",
+      L"rmDir;" + s.programs + L"Quellmark Media\\",
+      L"rmDir;" + m,
+      L"Delete;" + m + L"Drivona2 Ostrauwen Version 1.2 entfernen.lnk",
+      L"Delete;" + m + L"Quellmark Media Webseite besuchen.URL",
+      L"CreateError;2;" + t + L"Ostrauwen-Handbuch.pdf",
+      L"CreateError;2;" + t + L"Ostrauwen_Liniennetzplan_Tag.pdf",
+      L"CreateError;2;" + t + L"Ostrauwen_Liniennetzplan_Nacht.pdf",
+      L"Delete;" + m + L"Verzeichnis mit Fahr- und Umlaufpläne öffnen.lnk",
+      L"DelRegValue;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\\\InstallPath",
+      L"DelRegKey;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\\\",
+      L"DelRegKey;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\",
+  };
+  std::string expectedBytes;
+  for (const std::wstring& line : expected) expectedBytes += Latin1(line) + "\r\n";
+  const std::string bytes = ReadBytes(s.journalFile());
+  EXPECT_EQ(bytes, expectedBytes);
+  EXPECT_NE(bytes.find("Fahr- und Umlaufpl\xE4ne \xF6""ffnen.lnk\r\n"), std::string::npos);
+  EXPECT_FALSE(Exists(s.journalFile() + L".tmp"));
+
+  // The files, the backup and the uninstaller.
+  EXPECT_EQ(ReadBytes(t + L"maps\\Ostrauwen\\global.cfg"), kGlobalCfg);
+  EXPECT_EQ(ReadBytes(t + L"Vehicles\\bus.cfg"), kBusCfg);
+  EXPECT_EQ(ReadBytes(b + L"Vehicles\\bus.cfg"), "alt");
+  EXPECT_FALSE(Exists(b + L"maps"));  // nothing was backed up from there
+  EXPECT_EQ(ReadBytes(b + L"uninstall.exe"), kUninstaller);
+
+  // The registry, 32-bit view.
+  EXPECT_EQ(RegistryValue(kProductKey, L"InstallPath"), t);
+  EXPECT_EQ(RegistryValue(kUninstallKey, L"DisplayName"), L"Drivona2 Ostrauwen Version 1.2");
+  EXPECT_EQ(RegistryValue(kUninstallKey, L"UninstallString"), L"\"" + b + L"uninstall.exe\"");  // quoted
+  EXPECT_EQ(RegistryValue(kUninstallKey, L"Publisher"), L"\u00A9 2015 Quellmark Media");
+
+  // The Start menu: three entries without the documents.
+  std::set<std::wstring> entries;
+  for (const auto& e : std::filesystem::directory_iterator(FsPath(m))) entries.insert(e.path().filename().wstring());
+  EXPECT_EQ(entries, (std::set<std::wstring>{L"Drivona2 Ostrauwen Version 1.2 entfernen.lnk",
+                                             L"Quellmark Media Webseite besuchen.URL",
+                                             L"Verzeichnis mit Fahr- und Umlaufpläne öffnen.lnk"}));
+  const LinkInfo uninstall = ReadLink(m + L"Drivona2 Ostrauwen Version 1.2 entfernen.lnk");
+  ASSERT_TRUE(uninstall.loaded);
+  EXPECT_EQ(uninstall.path, b + L"Uninstall.exe");
+  EXPECT_EQ(uninstall.workingFolder, b);
+  EXPECT_EQ(uninstall.arguments, L"");
+  EXPECT_EQ(uninstall.description, L"");
+  const LinkInfo folder = ReadLink(m + L"Verzeichnis mit Fahr- und Umlaufpläne öffnen.lnk");
+  ASSERT_TRUE(folder.loaded);
+  EXPECT_EQ(folder.path, t + L"Addons\\Ostrauwen\\");
+  EXPECT_EQ(folder.workingFolder, t + L"Addons\\Ostrauwen\\");
+  EXPECT_EQ(ReadBytes(m + L"Quellmark Media Webseite besuchen.URL"),
+            "[InternetShortcut]\r\nURL=https://www.quellmark-media.de\r\n");
+
+  // The window.
+  EXPECT_EQ(s.host.labels, std::vector<std::wstring>{L"Installiere Addon"});
+  EXPECT_EQ(s.host.texts, (std::vector<std::wstring>{L"Kopiere Dateien ... ", L"Installiere Uninstaller ... ",
+                                                     L"Installiere Shortcuts ... ", L"Registriere in Registry ... ", L""}));
+  EXPECT_EQ(s.host.positions, (std::vector<int>{0, 50, 0}));
+  EXPECT_EQ(s.host.results, std::vector{kSuccess});
+  EXPECT_TRUE(s.host.nextEnabled);
+  EXPECT_EQ(s.host.nextCaption, L"&Schließen");
+  EXPECT_TRUE(s.host.cancelDisabled);
+  EXPECT_TRUE(s.host.messages.empty());
+  EXPECT_EQ(SetupConfig.currentPage, 0);
+}
+
+TEST_F(Install, BackupOnlyWhileTheCheckBoxIsTicked) {
+  for (const bool ticked : {true, false}) {
+    SCOPED_TRACE(ticked ? "ticked" : "not ticked");
+    DeleteProductKeys();
+    Scene s(L"backup", "example.zip");
+    s.host.saveFiles = ticked;
+    WriteBytes(s.target + L"Vehicles\\bus.cfg", "alt");
+    s.Run();
+    const auto journal = s.Journal();
+    const std::wstring file = s.target + L"Vehicles\\bus.cfg";
+    EXPECT_EQ(Contains(journal, L"Move;" + file + L";" + s.backup() + L"Vehicles\\bus.cfg"), ticked);
+    EXPECT_EQ(Contains(journal, L"Delete;" + file), !ticked);
+    EXPECT_EQ(Exists(s.backup() + L"Vehicles"), ticked);
+    if (ticked) {
+      EXPECT_EQ(ReadBytes(s.backup() + L"Vehicles\\bus.cfg"), "alt");
+    }
+    EXPECT_EQ(ReadBytes(file), kBusCfg);
+    EXPECT_EQ(s.host.results, std::vector{kSuccess});
+  }
+}
+
+TEST_F(Install, SecondInstallationKeepsEarlierBackupsAndReplacesTheJournal) {
+  Scene s(L"again", "example.zip");
+  WriteBytes(s.target + L"Vehicles\\bus.cfg", "alt");
+  s.Run();
+  ASSERT_EQ(s.host.results, std::vector{kSuccess});
+  WriteBytes(s.backup() + L"uninstall.exe.ren", "left over");
+  s.RunAgain();
+  EXPECT_EQ(s.host.results, std::vector{kSuccess});
+
+  const auto journal = s.Journal();
+  ASSERT_GT(journal.size(), 4u);
+  EXPECT_EQ(journal[3], L"rmDir;" + s.backup());  // exists now, recorded all the same
+  const std::wstring t = s.target, b = s.backup();
+  EXPECT_TRUE(Contains(journal, L"Move;" + t + L"Vehicles\\bus.cfg;" + b + L"Vehicles\\bus.cfg"));
+  EXPECT_TRUE(Contains(journal, L"Move;" + t + L"maps\\Ostrauwen\\global.cfg;" + b + L"maps\\Ostrauwen\\global.cfg"));
+  EXPECT_EQ(ReadBytes(b + L"Vehicles\\bus.cfg"), "alt");  // the earlier backup stays
+  EXPECT_EQ(ReadBytes(b + L"maps\\Ostrauwen\\global.cfg"), kGlobalCfg);
+  EXPECT_EQ(ReadBytes(t + L"Vehicles\\bus.cfg"), kBusCfg);
+  // The uninstaller again, its five records again, the old one and the ".ren" gone.
+  const auto records = UninstallerRecords(s);
+  EXPECT_NE(std::search(journal.begin(), journal.end(), records.begin(), records.end()), journal.end());
+  EXPECT_EQ(ReadBytes(b + L"uninstall.exe"), kUninstaller);
+  EXPECT_FALSE(Exists(b + L"uninstall.exe.ren"));
+  // The Start-menu folder is there: one record for it, none for its parent.
+  EXPECT_TRUE(Contains(journal, L"rmDir;" + s.menu));
+  EXPECT_FALSE(Contains(journal, L"rmDir;" + s.programs + L"Quellmark Media\\"));
+  EXPECT_EQ(std::count(journal.begin(), journal.end(), L"Delete;" + s.menu + L"Quellmark Media Webseite besuchen.URL"), 1);
+}
+
+TEST_F(Install, EightEntriesFolderEntriesAndADocument) {
+  Scene s(L"eight", "eight.zip");
+  s.Run();
+  EXPECT_EQ(s.host.positions, (std::vector<int>{0, 12, 25, 38, 50, 62, 75, 88, 0}));
+  EXPECT_EQ(s.host.results, std::vector{kSuccess});
+  const auto journal = s.Journal();
+  const std::wstring t = s.target;
+  const std::vector<std::wstring> entries(journal.begin() + 4, journal.begin() + 15);
+  EXPECT_EQ(entries, (std::vector<std::wstring>{
+                         L"Delete;" + t + L"Ostrauwen-Handbuch.pdf",  // top level: no folder
+                         L"rmDir;" + t + L"Addons\\",
+                         L"Delete;" + t + L"Addons\\",  // a folder entry names its folder
+                         L"rmDir;" + t + L"Addons\\Ostrauwen\\",
+                         L"Delete;" + t + L"Addons\\Ostrauwen\\",
+                         L"Delete;" + t + L"Addons\\Ostrauwen\\Fahrplan.txt",
+                         L"rmDir;" + t + L"maps\\",
+                         L"Delete;" + t + L"maps\\",
+                         L"Delete;" + t + L"maps\\a.cfg",
+                         L"Delete;" + t + L"maps\\b.cfg",
+                         L"Delete;" + t + L"readme.txt",
+                     }));
+  // The manual is there, so it is linked; the two maps are not.
+  const std::wstring manualLink = s.menu + L"Drivona2 Ostrauwen Version 1.2 PDF Handbuch ansehen.lnk";
+  EXPECT_TRUE(Contains(journal, L"Delete;" + manualLink));
+  const LinkInfo manual = ReadLink(manualLink);
+  EXPECT_EQ(manual.path, t + L"Ostrauwen-Handbuch.pdf");
+  EXPECT_EQ(manual.workingFolder, t);
+  EXPECT_TRUE(Contains(journal, L"CreateError;2;" + t + L"Ostrauwen_Liniennetzplan_Tag.pdf"));
+}
+
+TEST_F(Install, FailedExtractionStopsTheRunBeforeAnyStage) {
+  Scene s(L"five", "five.zip");
+  std::filesystem::create_directories(FsPath(s.target + L"drei.txt"));  // a folder where the file goes
+  s.Run();
+  EXPECT_EQ(s.host.positions, (std::vector<int>{0, 20}));
+  const auto journal = s.Journal();
+  ASSERT_FALSE(journal.empty());
+  EXPECT_EQ(journal.back().rfind(L"ZipError;", 0), 0u);
+  EXPECT_EQ(journal.back().substr(journal.back().rfind(L';') + 1), s.target + L"drei.txt");
+  EXPECT_EQ(journal.size(), 8u);  // header, backup folder, three entries, the error
+  EXPECT_EQ(ReadBytes(s.target + L"zwei.txt"), "zwei\n");
+  EXPECT_FALSE(Exists(s.target + L"vier.txt"));
+  EXPECT_FALSE(Exists(s.backup() + L"uninstall.exe"));
+  EXPECT_FALSE(RegistryValue(kProductKey, L"InstallPath"));
+  EXPECT_EQ(s.host.texts, std::vector<std::wstring>{L"Kopiere Dateien ... "});
+  EXPECT_EQ(s.host.results, std::vector{kFailure});
+  EXPECT_FALSE(s.host.nextEnabled);
+  EXPECT_FALSE(s.host.cancelDisabled);
+  EXPECT_EQ(SetupConfig.currentPage, -1);
+}
+
+TEST_F(Install, CancelAfterAnEntryStopsAfterItAndSavesTheJournal) {
+  Scene s(L"cancel", "eight.zip");
+  // The cancel is confirmed while the run pumps after the third entry.
+  s.host.onPump = [](TestHost& h) {
+    if (h.positions.size() == 3) SetupConfig.cancelRequested = true;
+  };
+  s.Run();
+  EXPECT_EQ(s.host.positions, (std::vector<int>{0, 12, 25}));
+  EXPECT_EQ(s.host.texts, (std::vector<std::wstring>{L"Kopiere Dateien ... ", L"Installiere Uninstaller ... "}));
+  const auto journal = s.Journal();
+  ASSERT_FALSE(journal.empty());
+  EXPECT_EQ(journal.back(), L"Delete;" + s.target + L"Addons\\Ostrauwen\\");  // the third entry
+  EXPECT_FALSE(HasPrefix(journal, L"RenDel;"));
+  EXPECT_FALSE(Exists(s.target + L"readme.txt"));
+  EXPECT_EQ(s.host.results, std::vector{kFailure});
+  EXPECT_EQ(SetupConfig.currentPage, -1);
+}
+
+TEST_F(Install, CancelDuringTheShortcutStageStillRegistersAndSucceeds) {
+  Scene s(L"cancel-late", "example.zip");
+  s.host.onPump = [](TestHost& h) {
+    if (h.texts.size() == 3) SetupConfig.cancelRequested = true;  // "Installiere Shortcuts ... "
+  };
+  s.Run();
+  EXPECT_EQ(s.host.results, std::vector{kSuccess});
+  EXPECT_EQ(RegistryValue(kProductKey, L"InstallPath"), s.target);
+}
+
+TEST_F(Install, WithoutTheUninstallerBesideTheSetupProgram) {
+  Scene s(L"nouninstaller", "example.zip", false);
+  s.Run();
+  const auto journal = s.Journal();
+  ASSERT_FALSE(journal.empty());
+  const std::wstring record = journal.back();
+  const std::wstring tail = L";" + s.backup() + L"uninstall.exe;" + s.dist + L"uninstall.exe";
+  EXPECT_EQ(record.rfind(L"ErrorCopyUninstall;2, ", 0), 0u) << record;
+  EXPECT_EQ(record.substr(record.size() - std::min(record.size(), tail.size())), tail);
+  EXPECT_EQ(std::count_if(journal.begin(), journal.end(), [](const std::wstring& l) { return l.rfind(L"ErrorCopyUninstall;", 0) == 0; }), 1);
+  EXPECT_FALSE(RegistryValue(kUninstallKey, L"DisplayName"));
+  EXPECT_FALSE(RegistryValue(kProductKey, L"InstallPath"));
+  EXPECT_FALSE(Exists(s.menu));
+  EXPECT_EQ(s.host.results, std::vector{kFailure});
+  EXPECT_EQ(SetupConfig.currentPage, -1);
+}
+
+TEST_F(Install, AnEmptyArchiveInstallsNothingAndSucceeds) {
+  Scene s(L"empty", "");
+  WriteBytes(s.dataFile(), std::string("PK\x05\x06\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 22));
+  s.Run();
+  const auto journal = s.Journal();
+  ASSERT_GT(journal.size(), 4u);
+  EXPECT_EQ(journal[4], L"RenDel;" + s.backup() + L"uninstall.exe");
+  EXPECT_EQ(s.host.results, std::vector{kSuccess});
+}
+
+// ---- Faults the run guards against ------------------------------------------------------------
+
+TEST_F(Install, MissingDataFileKeepsAnEarlierJournal) {
+  Scene s(L"nodata", "");
+  WriteBytes(s.journalFile(), "earlier journal\r\n");
+  s.Run();
+  EXPECT_EQ(s.host.messages, std::vector<std::wstring>{L"Datendatei nicht gefunden!"});
+  EXPECT_EQ(ReadBytes(s.journalFile()), "earlier journal\r\n");
+  EXPECT_EQ(s.host.results, std::vector{kFailure});
+  EXPECT_EQ(SetupConfig.currentPage, -1);
+
+  // Without an earlier installation nothing is created at all.
+  Scene fresh(L"nodata-fresh", "");
+  fresh.Run();
+  EXPECT_FALSE(Exists(fresh.backup()));
+  EXPECT_EQ(fresh.host.results, std::vector{kFailure});
+}
+
+TEST_F(Install, UnreadableArchiveIsAFailedExtraction) {
+  Scene s(L"notzip", "");
+  WriteBytes(s.dataFile(), "no archive at all");
+  s.Run();
+  const auto journal = s.Journal();
+  ASSERT_EQ(journal.size(), 5u);
+  EXPECT_EQ(journal[3], L"rmDir;" + s.backup());
+  EXPECT_EQ(journal[4], L"ZipError;" + std::to_wstring(zmNoArchive) + L";" + s.dataFile());
+  ASSERT_EQ(s.host.messages.size(), 1u);  // the component's own report
+  EXPECT_FALSE(Exists(s.backup() + L"uninstall.exe"));
+  EXPECT_EQ(s.host.results, std::vector{kFailure});
+}
+
+TEST_F(Install, EntryNamesLeadingOutsideTheTargetTouchNothing) {
+  const struct {
+    const char* archive;
+    std::wstring name;  // as the component lists it
+  } cases[] = {
+      {"hostile-1.zip", L"..\\evil.txt"},      {"hostile-2.zip", L"maps\\..\\..\\evil.txt"},
+      {"hostile-3.zip", L"\\evil.txt"},        {"hostile-4.zip", L"C:\\evil.txt"},
+      {"hostile-5.zip", L"readme.txt:evil"},   {"hostile-6.zip", L"CON"},
+      {"hostile-7.zip", L"maps\\aux.txt"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.archive);
+    Scene s(L"hostile", c.archive);
+    // A file of the user's beside the target folder, where ".." would lead.
+    WriteBytes(s.root + L"evil.txt", "user's file");
+    s.Run();
+    const auto journal = s.Journal();
+    ASSERT_EQ(journal.size(), 6u);
+    EXPECT_EQ(journal[4], L"Delete;" + s.target + L"readme.txt");
+    EXPECT_EQ(journal[5], L"ZipError;123;" + s.target + c.name);
+    EXPECT_EQ(ReadBytes(s.root + L"evil.txt"), "user's file");
+    EXPECT_FALSE(Exists(s.backup() + L"evil.txt"));
+    EXPECT_FALSE(Exists(s.target + L"maps"));
+    EXPECT_EQ(s.host.results, std::vector{kFailure});
+  }
+}
+
+TEST_F(Install, BackupThatCannotBeMadeLeavesTheUsersFileAlone) {
+  Scene s(L"nobackup", "example.zip");
+  WriteBytes(s.target + L"Vehicles\\bus.cfg", "alt");
+  WriteBytes(s.backup() + L"Vehicles", "a file where the backup's folder should be");
+  s.Run();
+  const auto journal = s.Journal();
+  ASSERT_GE(journal.size(), 2u);
+  const std::wstring file = s.target + L"Vehicles\\bus.cfg";
+  EXPECT_EQ(journal[journal.size() - 2], L"Move;" + file + L";" + s.backup() + L"Vehicles\\bus.cfg");
+  const std::wstring last = journal.back();
+  EXPECT_EQ(last.rfind(L"ZipError;", 0), 0u);
+  EXPECT_NE(last, L"ZipError;0;" + file);
+  EXPECT_EQ(last.substr(last.find(L';', 9)), L";" + file);
+  EXPECT_EQ(ReadBytes(file), "alt");
+  EXPECT_EQ(s.host.results, std::vector{kFailure});
+}
+
+TEST_F(Install, FailedJournalSaveKeepsTheEarlierFileAndReachesTheWindow) {
+  Scene s(L"savefail", "example.zip");
+  WriteBytes(s.journalFile(), "earlier journal\r\n");
+  JournalWriteFile = HalfWriteThenDiskFull;
+  try {
+    s.Run();
+    ADD_FAILURE() << "no error raised";
+  } catch (const SetupError& e) {
+    EXPECT_EQ(e.message().rfind(L"Fehler beim Schreiben der Datei \"" + s.journalFile() + L"\". 112, ", 0), 0u)
+        << std::string(e.message().begin(), e.message().end());
+  }
+  EXPECT_EQ(ReadBytes(s.journalFile()), "earlier journal\r\n");
+  EXPECT_FALSE(Exists(s.journalFile() + L".tmp"));
+  EXPECT_TRUE(s.host.results.empty());  // the result label stays empty
+  EXPECT_EQ(SetupConfig.currentPage, 0);
+}
+
+TEST_F(Install, ErrorOfAStageEndsTheRunAfterItsFinalStep) {
+  Scene s(L"stageerror", "example.zip");
+  // A Start-menu folder on a drive that does not exist: nothing is recorded for its folders,
+  // the uninstall link's save fails unnoticed, the internet shortcut's write raises.
+  SetupConfig.startMenuDir = L"Q:\\Start Menu\\Programs\\Quellmark Media\\Drivona2 Ostrauwen\\";
+  std::wstring message;
+  try {
+    s.Run();
+  } catch (const SetupError& e) {
+    message = e.message();
+  }
+  EXPECT_EQ(message, L"In " + SetupConfig.startMenuDir + L"Quellmark Media Webseite besuchen.URL kann nicht geschrieben werden");
+  const auto journal = s.Journal();
+  ASSERT_FALSE(journal.empty());
+  EXPECT_EQ(journal.back(), L"Delete;" + SetupConfig.startMenuDir + L"Drivona2 Ostrauwen Version 1.2 entfernen.lnk");
+  EXPECT_FALSE(HasPrefix(journal, L"rmDir;Q:"));
+  EXPECT_FALSE(RegistryValue(kProductKey, L"InstallPath"));
+  EXPECT_EQ(s.host.results, std::vector{kFailure});
+  EXPECT_EQ(SetupConfig.currentPage, -1);
+}
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  ::testing::AddGlobalTestEnvironment(new ComEnvironment);
+  return RUN_ALL_TESTS();
+}
