@@ -140,3 +140,30 @@ TEST(SettingsStep, EachForwardMoveProposesTheTargetAgain) {
   EXPECT_EQ(app.Text(ctl::leSource), dist.folder());
   entry.reset();
 }
+
+// An error raised inside a handler (here: the host entry's location is not a text) is shown in
+// the default error box titled with the application's title; the program goes on.
+TEST(SettingsStep, RaisedErrorIsShownInTheDefaultErrorBox) {
+  HostEntry::RemoveAll();
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, HostEntry::kKey, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  const DWORD number = 42;
+  RegSetValueExW(key, L"InstallLocation", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
+  RegCloseKey(key);
+  Distribution dist(L"raised");
+  dist.writeFile(L"Ostrauwen_1-2.dat", kEmptyArchive);
+  SetupApp app;
+  ASSERT_TRUE(StartWizard(app, dist));
+  WalkTo(app, 3);
+  ASSERT_TRUE(app.PostClick(ctl::btWeiter));
+  MessageBoxInfo box = app.WaitForMessageBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box.title, L"Addon Drivona2 Ostrauwen Version 1.2 - Setup");
+  EXPECT_EQ(box.text, L"Ungültiger Datentyp für 'InstallLocation'");
+  ASSERT_TRUE(app.Press(box, IDOK));
+  app.Sync();
+  EXPECT_TRUE(app.Running());
+  HostEntry::RemoveAll();
+}
