@@ -71,6 +71,7 @@ class TfmSetupMain : public InstallHost {
   template <typename Handler>
   void Guarded(Handler handler);
   void CreateControls();
+  void ArrangeZOrder();
   void ApplyAnchors();
   void OnCommand(int id, int code);
   HBRUSH OnControlColour(HDC dc, HWND control);

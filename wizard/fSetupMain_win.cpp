@@ -296,7 +296,8 @@ void TfmSetupMain::CreateControls() {
   for (const ControlSpec& c : WizardControls()) {
     HWND parent = c.parent ? control(c.parent) : fHandle;
     const Win32Class cls = ClassFor(c);
-    DWORD style = WS_CHILD | cls.style;
+    // Siblings overlap (buttons on the bottom bar, the title on the banner): none paints over a later one.
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | cls.style;
     if (!(c.flags & cfHidden)) style |= WS_VISIBLE;
     DWORD exStyle = 0;
     if (c.kind == ControlKind::PageBox) exStyle |= WS_EX_CONTROLPARENT;
@@ -366,6 +367,22 @@ void TfmSetupMain::CreateControls() {
     fComponents.push_back(std::move(component));
   }
   SetBuiltInTexts(control(ctl::reLizenz), control(ctl::meReadme));
+  ArrangeZOrder();
+}
+
+// Win32 stacks the first child created on top, and the dialog manager tabs from the top down.
+// Later controls must lie on top of earlier ones where they overlap (the title on the banner,
+// the buttons on the bottom bar) while the tab order stays the creation order: so the
+// decorations, which are no tab stops, go to the bottom, the earliest lowest.
+void TfmSetupMain::ArrangeZOrder() {
+  const auto controls = WizardControls();
+  for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
+    const bool decoration = it->kind == ControlKind::Picture || it->kind == ControlKind::GradientPanel ||
+                            it->kind == ControlKind::BevelLine;
+    if (it->parent == 0 && decoration) {
+      SetWindowPos(control(it->id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
 }
 
 void TfmSetupMain::FormCreate() {

@@ -47,6 +47,18 @@ TEST(StartUp, CaptionTextsAndLayoutAfterStart) {
   EXPECT_EQ(page.bottom - page.top, 280);
   EXPECT_EQ(app.ClientRectOf(ctl::Panel2).right - app.ClientRectOf(ctl::Panel2).left, 602);
 
+  // Where controls overlap, the later one lies on top (comes first from the top of the stack).
+  auto depth = [&](int id) {
+    int n = 0;
+    for (HWND w = GetWindow(app.MainWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT), ++n)
+      if (w == app.Control(id)) return n;
+    return -1;
+  };
+  for (auto [below, above] : {std::pair{ctl::imTop, ctl::laStepDisplay}, std::pair{ctl::XiPanel2, ctl::Panel1},
+                              std::pair{ctl::XiPanel2, ctl::btWeiter}, std::pair{ctl::Panel1, ctl::btBack}}) {
+    EXPECT_LT(depth(above), depth(below)) << above << " over " << below;
+  }
+
   // The right panel is CopyrightSize wide: 37 digit widths plus one text height of the bar's font.
   const std::vector<int> parts = app.StatusBarParts(ctl::sbMain);
   ASSERT_EQ(parts.size(), 2u);
