@@ -5,11 +5,10 @@
 #include <utility>
 
 #include "support/DebugLog.h"
+#include "tests/LogCapture.h"
 
 namespace {
 
-std::vector<std::pair<int32_t, std::wstring>> logged;
-void Capture(int32_t level, const std::wstring& text) { logged.emplace_back(level, text); }
 
 class DebugLogTest : public ::testing::Test {
  protected:

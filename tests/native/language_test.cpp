@@ -13,13 +13,12 @@
 
 #include "support/DebugLog.h"
 #include "support/Language.h"
+#include "tests/LogCapture.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::pair<int32_t, std::wstring>> logged;
-void Capture(int32_t level, const std::wstring& text) { logged.emplace_back(level, text); }
 
 class LanguageTest : public ::testing::Test {
  protected:

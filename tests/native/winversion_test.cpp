@@ -7,11 +7,10 @@
 #include "support/DebugLog.h"
 #include "support/ErrorText.h"
 #include "support/Win_Version.h"
+#include "tests/LogCapture.h"
 
 namespace {
 
-std::vector<std::pair<int32_t, std::wstring>> logged;
-void Capture(int32_t level, const std::wstring& text) { logged.emplace_back(level, text); }
 
 // Every composition logs its result: collect the lines instead of writing them.
 class WindowsVersion : public ::testing::Test {

@@ -10,11 +10,10 @@
 #include "platform/Handles.h"
 #include "support/DebugLog.h"
 #include "support/Language.h"
+#include "tests/LogCapture.h"
 
 namespace {
 
-std::vector<std::pair<int32_t, std::wstring>> logged;
-void Capture(int32_t level, const std::wstring& text) { logged.emplace_back(level, text); }
 
 std::wstring OwnPath() {
   std::wstring path(MAX_PATH, L'\0');

@@ -10,11 +10,10 @@
 #include "support/MyRegistryIO.h"
 #include "support/Privilegien.h"
 #include "support/SetupError.h"
+#include "tests/LogCapture.h"
 
 namespace {
 
-std::vector<std::pair<int32_t, std::wstring>> logged;
-void Capture(int32_t level, const std::wstring& text) { logged.emplace_back(level, text); }
 
 constexpr const wchar_t* kTestKey = L"SetupRegistryTest";  // below SOFTWARE
 const std::wstring kBase = std::wstring(L"\\SOFTWARE\\") + kTestKey;

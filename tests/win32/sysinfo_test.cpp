@@ -11,11 +11,10 @@
 #include "support/MyEXEInfoIO.h"
 #include "support/Privilegien.h"
 #include "support/Win_Version.h"
+#include "tests/LogCapture.h"
 
 namespace {
 
-std::vector<std::pair<int32_t, std::wstring>> logged;
-void Capture(int32_t level, const std::wstring& text) { logged.emplace_back(level, text); }
 
 class SysInfo : public ::testing::Test {
  protected:
