@@ -14,6 +14,7 @@
 #include "install/ZipMaster.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramPath.h"
+#include "support/DebugLog.h"
 #include "support/FileHelpers.h"
 #include "support/Language.h"
 #include "support/MyEXEInfoIO.h"
@@ -128,12 +129,16 @@ void FinishInstall(InstallHost& host, const UninstallJournal& journal, const std
   // uninstall.dat of an earlier installation with an empty one.
   if (!journal.Empty()) SaveJournal(journal, backupFolder + kJournalFileName);
   if (SetupConfig.currentPage > 0) {
-    host.showResult(false, GetLngString(906, L"Fehler während der Installation."));
+    const std::wstring text = GetLngString(906, L"Fehler während der Installation.");
+    host.showResult(false, text);
     SetupConfig.currentPage = -1;
+    LogProc(9, L"InstallAddon Ende [" + text + L"]");
   } else {
-    host.showResult(true, GetLngString(905, L"Installation erfolgreich fertig gestellt."));
+    const std::wstring text = GetLngString(905, L"Installation erfolgreich fertig gestellt.");
+    host.showResult(true, text);
     host.enableNext(GetLngString(907, L"&Schließen"));
     host.disableCancel();
+    LogProc(9, L"InstallAddon Ende [" + text + L"]");
   }
 }
 

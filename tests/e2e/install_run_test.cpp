@@ -1,0 +1,124 @@
+// Installing for real through the wizard of the real Setup.exe: the host entry points the
+// target at a test folder, the distribution holds the data archive and uninstall.exe.
+#include "tests/e2e/HostEntry.h"
+#include "tests/e2e/Scenario.h"
+#include "tests/win32/InstallTestSupport.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+
+namespace it = install_test;
+
+namespace {
+
+std::wstring CommonProgramsMenu() {
+  wchar_t programs[MAX_PATH + 1] = {};
+  SHGetSpecialFolderPathW(nullptr, programs, CSIDL_COMMON_PROGRAMS, TRUE);
+  return std::wstring(programs) + L"\\Quellmark Media\\";
+}
+
+// The product's traces in the prefix, removed before and after each scenario.
+void RemoveProductTraces() {
+  it::DeleteProductKeys();
+  RemoveTree(CommonProgramsMenu());
+}
+
+std::string ArchiveBytes(const char* name) { return it::ReadBytes(it::FixtureArchive(name)); }
+
+// One scenario: a distribution with the archive and the uninstaller, a host entry naming the
+// target folder, the wizard walked to the settings step.
+struct Installation {
+  it::TestFolder root;
+  std::wstring target;
+  Distribution dist;
+  HostEntry host;
+  SetupApp app;
+
+  Installation(const std::wstring& name, const char* archive)
+      : root(L"e2e-" + name), target(root + L"Drivona 2"), dist(name), host(KEY_WOW64_32KEY, target) {
+    target += L"\\";
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for reading the links back
+    RemoveProductTraces();
+    std::filesystem::create_directories(it::FsPath(target));
+    dist.writeFile(L"Ostrauwen_1-2.dat", ArchiveBytes(archive));
+    dist.writeFile(L"uninstall.exe", "MZ e2e uninstaller");
+  }
+  ~Installation() { RemoveProductTraces(); }
+  std::wstring backup() const { return target + L"Uninstall_Drivona2 Ostrauwen V1.2\\"; }
+
+  void OpenSettings(bool debugOutput = false) {
+    ASSERT_TRUE(StartWizard(app, dist, L"", debugOutput));
+    WalkTo(app, wpSettings);
+    ASSERT_EQ(app.Text(ctl::laStepDisplay), L"Einstellungen");
+    ASSERT_EQ(app.Text(ctl::LeDestination), target);
+    ASSERT_EQ(app.Text(ctl::btWeiter), L"&Fertigstellen");
+  }
+};
+
+}  // namespace
+
+TEST(InstallRun, FinishInstallsFilesJournalRegistryAndShortcuts) {
+  Installation s(L"install", "full.zip");
+  it::WriteBytes(s.target + L"Vehicles\\bus.cfg", "alt");
+  s.OpenSettings();
+  ASSERT_TRUE(s.app.Click(ctl::btWeiter));  // returns when the run is over
+
+  EXPECT_EQ(s.app.Text(ctl::laSetupRslt), L"Installation erfolgreich fertig gestellt.");
+  EXPECT_EQ(s.app.Text(ctl::btWeiter), L"&Schließen");
+  EXPECT_TRUE(s.app.Enabled(ctl::btWeiter));
+  EXPECT_FALSE(s.app.Enabled(ctl::btAbbrechen));
+  EXPECT_EQ(s.app.Text(ctl::leFortschritt), L"");
+
+  EXPECT_EQ(it::ReadBytes(s.target + L"maps\\Ostrauwen\\global.cfg"), "[Global]\r\nName=Ostrauwen\r\nVersion=1.2\r\n");
+  EXPECT_EQ(it::ReadBytes(s.backup() + L"Vehicles\\bus.cfg"), "alt");
+  EXPECT_EQ(it::ReadBytes(s.backup() + L"uninstall.exe"), "MZ e2e uninstaller");
+
+  const auto journal = it::JournalLines(s.backup() + L"uninstall.dat");
+  ASSERT_GT(journal.size(), 3u);
+  EXPECT_EQ(journal[0].rfind(L"Program=Drivona2 Ostrauwen Version 1.2 [Version=1.0.2.41,  Windows=Windows ", 0), 0u);
+  EXPECT_EQ(journal[1], L"Quelle=" + s.dist.setupExe());
+  EXPECT_EQ(journal[2], L"Destination=" + s.backup());
+  const std::wstring menu = CommonProgramsMenu() + L"Drivona2 Ostrauwen\\";
+  for (const std::wstring& line :
+       {L"Move;" + s.target + L"Vehicles\\bus.cfg;" + s.backup() + L"Vehicles\\bus.cfg",
+        L"RenDel;" + s.backup() + L"uninstall.exe", L"rmDir;" + CommonProgramsMenu(), L"rmDir;" + menu,
+        L"Delete;" + menu + L"Drivona2 Ostrauwen Version 1.2 PDF-Streckenplan Nacht ansehen.lnk"})
+    EXPECT_NE(std::find(journal.begin(), journal.end(), line), journal.end()) << std::string(line.begin(), line.end());
+  EXPECT_EQ(journal.back(), L"DelRegKey;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\");
+
+  EXPECT_EQ(it::RegistryValue(it::kProductKey, L"InstallPath"), s.target);
+  EXPECT_EQ(it::RegistryValue(it::kUninstallKey, L"UninstallString"), L"\"" + s.backup() + L"uninstall.exe\"");
+  const it::LinkInfo manual = it::ReadLink(menu + L"Drivona2 Ostrauwen Version 1.2 PDF Handbuch ansehen.lnk");
+  EXPECT_EQ(manual.path, s.target + L"Ostrauwen-Handbuch.pdf");
+  EXPECT_EQ(manual.workingFolder, s.target);
+
+  // "&Schließen" ends the program without a question.
+  ASSERT_TRUE(s.app.PostClick(ctl::btWeiter));
+  EXPECT_EQ(s.app.WaitForExit(), 0);
+}
+
+TEST(InstallRun, CancelConfirmedDuringTheExtractionEndsWithTheFailureAndASavedJournal) {
+  Installation s(L"cancel", "many.zip");
+  s.OpenSettings(true);
+  ASSERT_TRUE(s.app.PostClick(ctl::btWeiter));
+  ASSERT_TRUE(SetupApp::WaitFor([&] { return s.app.Text(ctl::leFortschritt) == L"Kopiere Dateien ... "; }));
+  ASSERT_TRUE(s.app.PostClick(ctl::btAbbrechen));
+  MessageBoxInfo box = s.app.WaitForMessageBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box.text, L"Sind Sie sicher dass Sie das Setup abbrechen wollen ?");
+  ASSERT_TRUE(s.app.Press(box, IDYES));
+  EXPECT_EQ(s.app.WaitForExit(), 0);
+
+  const auto lines = s.app.DebugLines();
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::wstring& l) {
+    return l.find(L"InstallAddon Ende [Fehler während der Installation.]") != std::wstring::npos;
+  }));
+  const auto journal = it::JournalLines(s.backup() + L"uninstall.dat");
+  ASSERT_GT(journal.size(), 5u);
+  EXPECT_EQ(journal.back().rfind(L"Delete;" + s.target + L"many\\f", 0), 0u);
+  EXPECT_NE(journal.back(), L"Delete;" + s.target + L"many\\f600.txt");  // stopped before the end
+  EXPECT_FALSE(std::any_of(journal.begin(), journal.end(), [](const std::wstring& l) { return l.rfind(L"RenDel;", 0) == 0; }));
+  EXPECT_FALSE(it::RegistryValue(it::kProductKey, L"InstallPath"));
+  EXPECT_FALSE(it::Exists(s.target + L"many\\f600.txt"));
+}
