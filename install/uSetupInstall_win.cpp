@@ -35,8 +35,8 @@ void ShowMessage(InstallHost& host, const std::wstring& text) {
   PlainMessageBox(GetActiveWindow(), L"", text);
 }
 
-// Steps 4 to 8: the data file, the header, the backup folder and the archive's entries. False
-// when an extraction failed (or an entry could not be dealt with safely).
+// The journal's header, the backup folder and the archive's entries. False when an extraction
+// failed (or an entry could not be dealt with safely).
 bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring& dataFile,
                     const std::wstring& backupFolder, const std::wstring& setupProgram, bool saveFiles) {
   UninstallJournal& journal = run.journal;
@@ -104,7 +104,7 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
   return true;
 }
 
-// Step 9: the uninstaller, the shortcuts and the registry; success is currentPage 0.
+// The uninstaller, the shortcuts and the registry; success is currentPage 0.
 void RunStages(InstallHost& host, const InstallRun& run) {
   host.setProgressText(kInstallingUninstaller);
   if (host.cancelRequested()) return;
@@ -123,7 +123,7 @@ void RunStages(InstallHost& host, const InstallRun& run) {
   SetupConfig.currentPage = 0;
 }
 
-// Step 11, on every way out: save the journal, show the outcome.
+// On every way out of the run: save the journal, show the outcome.
 void FinishInstall(InstallHost& host, const UninstallJournal& journal, const std::wstring& backupFolder) {
   // A journal without records (the data file was missing) is not saved: it would replace the
   // uninstall.dat of an earlier installation with an empty one.
