@@ -1,4 +1,5 @@
 // The wizard's steps, driven through the real Setup.exe.
+#include "tests/e2e/HostEntry.h"
 #include "tests/e2e/Scenario.h"
 
 namespace {
@@ -23,6 +24,8 @@ void ExpectStep(SetupApp& app, const StepView& v) {
 TEST(WizardFlow, ForwardAndBackThroughEveryStep) {
   Distribution dist(L"flow");
   dist.writeFile(L"Ostrauwen_1-2.dat", kEmptyArchive);
+  // The run at the end installs into a folder of the scenario's own.
+  HostEntry host(KEY_WOW64_32KEY, dist.folder() + L"Ziel");
   SetupApp app;
   ASSERT_TRUE(StartWizard(app, dist));
 
