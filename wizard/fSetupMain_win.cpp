@@ -24,18 +24,22 @@ constexpr const wchar_t* kPageBoxClass = L"TGroupBox";
 constexpr const wchar_t* kLabelClass = L"TLabel";
 constexpr const wchar_t* kBevelLineClass = L"TBevelPanel";
 
+// Paints a window's client area as an edge of the given kind, `topInset` pixels below its top.
+LRESULT PaintEdge(HWND window, UINT edge, int topInset) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  RECT r;
+  GetClientRect(window, &r);
+  r.top += topInset;
+  DrawEdge(dc, &r, edge, BF_RECT);
+  EndPaint(window, &ps);
+  return 0;
+}
+
 // A plain panel with a raised bevel: light on its top and left, dark on its bottom and right.
 // Two pixels high it is the raised line under the banner and above the bottom bar.
 LRESULT CALLBACK BevelLineProc(HWND panel, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(panel, &ps);
-    RECT r;
-    GetClientRect(panel, &r);
-    DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
-    EndPaint(panel, &ps);
-    return 0;
-  }
+  if (msg == WM_PAINT) return PaintEdge(panel, BDR_RAISEDINNER, 0);
   return DefWindowProcW(panel, msg, wParam, lParam);
 }
 
@@ -50,16 +54,8 @@ LRESULT CALLBACK PageBoxProc(HWND box, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORLISTBOX:
       return SendMessageW(GetParent(box), msg, wParam, lParam);
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(box, &ps);
-      RECT r;
-      GetClientRect(box, &r);
-      r.top += 6;  // the frame of a group box sits half a text line below its top
-      DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
-      EndPaint(box, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintEdge(box, EDGE_ETCHED, 6);  // a group box's frame sits half a text line down
   }
   return DefWindowProcW(box, msg, wParam, lParam);
 }
