@@ -98,27 +98,52 @@ TEST(InstallRun, FinishInstallsFilesJournalRegistryAndShortcuts) {
   EXPECT_EQ(s.app.WaitForExit(), 0);
 }
 
-TEST(InstallRun, CancelConfirmedDuringTheExtractionEndsWithTheFailureAndASavedJournal) {
-  Installation s(L"cancel", "many.zip");
-  s.OpenSettings(true);
-  ASSERT_TRUE(s.app.PostClick(ctl::btWeiter));
-  ASSERT_TRUE(SetupApp::WaitFor([&] { return s.app.Text(ctl::leFortschritt) == L"Kopiere Dateien ... "; }));
-  ASSERT_TRUE(s.app.PostClick(ctl::btAbbrechen));
-  MessageBoxInfo box = s.app.WaitForMessageBox();
-  ASSERT_TRUE(box);
-  EXPECT_EQ(box.text, L"Sind Sie sicher dass Sie das Setup abbrechen wollen ?");
-  ASSERT_TRUE(s.app.Press(box, IDYES));
-  EXPECT_EQ(s.app.WaitForExit(), 0);
+// Cancel button or close box during the extraction: "&Ja" stops the run after the current entry,
+// saves the journal and ends the program; "&Nein" lets the run go on to its end.
+TEST(InstallRun, CloseRequestDuringTheExtraction) {
+  struct Case {
+    const char* name;
+    bool closeBox;
+    int answer;
+  };
+  for (const Case& c : {Case{"Cancel, Ja", false, IDYES}, Case{"close box, Ja", true, IDYES},
+                        Case{"Cancel, Nein", false, IDNO}}) {
+    SCOPED_TRACE(c.name);
+    Installation s(L"cancel", "many.zip");
+    s.OpenSettings(true);
+    ASSERT_TRUE(s.app.PostClick(ctl::btWeiter));
+    ASSERT_TRUE(SetupApp::WaitFor([&] { return s.app.Text(ctl::leFortschritt) == L"Kopiere Dateien ... "; }));
+    if (c.closeBox)
+      ASSERT_TRUE(PostMessageW(s.app.MainWindow(), WM_CLOSE, 0, 0));
+    else
+      ASSERT_TRUE(s.app.PostClick(ctl::btAbbrechen));
+    MessageBoxInfo box = s.app.WaitForMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box.text, L"Sind Sie sicher dass Sie das Setup abbrechen wollen ?");
+    ASSERT_TRUE(s.app.Press(box, c.answer));
 
-  const auto lines = s.app.DebugLines();
-  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::wstring& l) {
-    return l.find(L"InstallAddon Ende [Fehler während der Installation.]") != std::wstring::npos;
-  }));
-  const auto journal = it::JournalLines(s.backup() + L"uninstall.dat");
-  ASSERT_GT(journal.size(), 5u);
-  EXPECT_EQ(journal.back().rfind(L"Delete;" + s.target + L"many\\f", 0), 0u);
-  EXPECT_NE(journal.back(), L"Delete;" + s.target + L"many\\f600.txt");  // stopped before the end
-  EXPECT_FALSE(std::any_of(journal.begin(), journal.end(), [](const std::wstring& l) { return l.rfind(L"RenDel;", 0) == 0; }));
-  EXPECT_FALSE(it::RegistryValue(it::kProductKey, L"InstallPath"));
-  EXPECT_FALSE(it::Exists(s.target + L"many\\f600.txt"));
+    const auto journalOf = [&] { return it::JournalLines(s.backup() + L"uninstall.dat"); };
+    if (c.answer == IDNO) {
+      ASSERT_TRUE(SetupApp::WaitFor([&] { return !s.app.Text(ctl::laSetupRslt).empty(); }, 60s));
+      EXPECT_EQ(s.app.Text(ctl::laSetupRslt), L"Installation erfolgreich fertig gestellt.");
+      EXPECT_TRUE(it::Exists(s.target + L"many\\f600.txt"));
+      EXPECT_EQ(journalOf().back(), L"DelRegKey;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\");
+      ASSERT_TRUE(s.app.PostClick(ctl::btWeiter));
+      EXPECT_EQ(s.app.WaitForExit(), 0);
+      continue;
+    }
+    EXPECT_EQ(s.app.WaitForExit(), 0);
+    const auto lines = s.app.DebugLines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::wstring& l) {
+      return l.find(L"InstallAddon Ende [Fehler während der Installation.]") != std::wstring::npos;
+    }));
+    const auto journal = journalOf();
+    ASSERT_GT(journal.size(), 5u);
+    EXPECT_EQ(journal.back().rfind(L"Delete;" + s.target + L"many\\f", 0), 0u);
+    EXPECT_NE(journal.back(), L"Delete;" + s.target + L"many\\f600.txt");  // stopped before the end
+    EXPECT_FALSE(std::any_of(journal.begin(), journal.end(),
+                             [](const std::wstring& l) { return l.rfind(L"RenDel;", 0) == 0; }));
+    EXPECT_FALSE(it::RegistryValue(it::kProductKey, L"InstallPath"));
+    EXPECT_FALSE(it::Exists(s.target + L"many\\f600.txt"));
+  }
 }
