@@ -99,7 +99,7 @@ class TfmSetupMain : public InstallHost {
   bool fInstallRunning = false;
   bool fClosePending = false;
   bool fResultSuccess = false;
-  GdiObject<HFONT> fDefaultFont, fTitleFont, fIntroFont, fVersionFont, fResultFont;
+  GdiObject<HFONT> fDefaultFont, fArialBold13, fVersionFont, fResultFont;
   std::map<int, COLORREF> fBackColours;
   std::map<int, GdiObject<HBRUSH>> fBackBrushes;
   HIMAGELIST fImages = nullptr;

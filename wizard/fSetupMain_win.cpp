@@ -281,8 +281,7 @@ LRESULT TfmSetupMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void TfmSetupMain::CreateControls() {
   fDefaultFont.reset(MakeFont(L"MS Sans Serif", 11, false));
-  fTitleFont.reset(MakeFont(L"Arial", 13, true));
-  fIntroFont.reset(MakeFont(L"Arial", 13, true));
+  fArialBold13.reset(MakeFont(L"Arial", 13, true));  // the step title and the welcome text
   fVersionFont.reset(MakeFont(L"MS Sans Serif", 13, false));
   fResultFont.reset(MakeFont(L"MS Sans Serif", 11, true));
   SendMessageW(fHandle, WM_SETFONT, reinterpret_cast<WPARAM>(fDefaultFont.get()), FALSE);
@@ -311,9 +310,9 @@ void TfmSetupMain::CreateControls() {
     }
     fControls[c.id] = h;
     HFONT font = fDefaultFont.get();
-    if (c.flags & cfFontArialBold13) font = fIntroFont.get();
+    if (c.flags & cfFontArialBold13) font = fArialBold13.get();
     if (c.flags & cfFontSans13) font = fVersionFont.get();
-    if (c.kind == ControlKind::Label) font = fTitleFont.get();
+    if (c.kind == ControlKind::Label) font = fArialBold13.get();
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
     HWND label = nullptr;
