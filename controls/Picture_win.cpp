@@ -12,7 +12,7 @@
 
 #include <jpeglib.h>
 
-#include "controls/GdiObjects_win.h"
+#include "platform/GdiObjects.h"
 #include "controls/PictureScale.h"
 #include "support/DebugLog.h"
 #include "support/ErrorText.h"

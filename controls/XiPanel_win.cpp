@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "controls/GdiObjects_win.h"
+#include "platform/GdiObjects.h"
 #include "platform/WindowText.h"
 #include "support/DebugLog.h"
 #include "support/ErrorText.h"

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/GdiObjects.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramPath.h"
 #include "platform/Pump.h"
@@ -152,12 +153,7 @@ void TfmSetupMain::RunFirstActivation() {
 
   HWND sb = control(ctl::sbMain);
   SendMessageW(sb, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(product::publisherNotice));
-  HDC dc = GetDC(sb);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(sb, WM_GETFONT, 0, 0)));
-  SIZE digit{};
-  GetTextExtentPoint32W(dc, L"8", 1, &digit);
-  SelectObject(dc, old);
-  ReleaseDC(sb, dc);
+  const SIZE digit = gdi::TextExtent(sb, reinterpret_cast<HFONT>(SendMessageW(sb, WM_GETFONT, 0, 0)), L"8");
   const bool sizeGrip = (GetWindowLongPtrW(sb, GWL_STYLE) & SBARS_SIZEGRIP) != 0;
   CopyrightSize = 37 * digit.cx + digit.cy * (sizeGrip ? 1 : 0);
   sbMainResize();

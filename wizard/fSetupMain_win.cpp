@@ -5,6 +5,7 @@
 #include <richedit.h>
 
 #include "install/ZipMaster.h"
+#include "platform/GdiObjects.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Pump.h"
 #include "support/Language.h"
@@ -26,13 +27,11 @@ constexpr const wchar_t* kBevelLineClass = L"TBevelPanel";
 
 // Paints a window's client area as an edge of the given kind, `topInset` pixels below its top.
 LRESULT PaintEdge(HWND window, UINT edge, int topInset) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(window, &ps);
+  gdi::PaintDc dc(window);
   RECT r;
   GetClientRect(window, &r);
   r.top += topInset;
-  DrawEdge(dc, &r, edge, BF_RECT);
-  EndPaint(window, &ps);
+  DrawEdge(dc.get(), &r, edge, BF_RECT);
   return 0;
 }
 
@@ -72,8 +71,8 @@ LRESULT CALLBACK LabelProc(HWND label, UINT msg, WPARAM wParam, LPARAM lParam) {
       return r;
     }
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(label, &ps);
+      gdi::PaintDc paint(label);
+      const HDC dc = paint.get();
       RECT r;
       GetClientRect(label, &r);
       if (HWND under = reinterpret_cast<HWND>(GetWindowLongPtrW(label, GWLP_USERDATA))) {
@@ -88,12 +87,10 @@ LRESULT CALLBACK LabelProc(HWND label, UINT msg, WPARAM wParam, LPARAM lParam) {
         FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
       }
       std::wstring text = GetWindowTextString(label);
-      HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+      gdi::SelectGuard font(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, RGB(255, 255, 255));
       DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_SINGLELINE);
-      SelectObject(dc, oldFont);
-      EndPaint(label, &ps);
       return 0;
     }
   }
@@ -318,12 +315,7 @@ void TfmSetupMain::CreateControls() {
     HWND label = nullptr;
     if (c.kind == ControlKind::LabeledEdit || c.kind == ControlKind::SideLabeledEdit) {
       // The label of a labelled edit: above it, or on its left, 3 pixels apart.
-      HDC dc = GetDC(h);
-      HGDIOBJ old = SelectObject(dc, fDefaultFont.get());
-      SIZE size{};
-      GetTextExtentPoint32W(dc, c.caption, lstrlenW(c.caption), &size);
-      SelectObject(dc, old);
-      ReleaseDC(h, dc);
+      const SIZE size = gdi::TextExtent(h, fDefaultFont.get(), c.caption);
       const int lx = c.kind == ControlKind::LabeledEdit ? r.left : r.left - size.cx - 3;
       const int ly = c.kind == ControlKind::LabeledEdit ? r.top - size.cy - 3 : r.top + (r.height - size.cy) / 2;
       label = CreateWindowExW(0, L"STATIC", c.caption, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, lx, ly,
@@ -435,13 +427,8 @@ void TfmSetupMain::SizeLabelToText(int id) {
   HWND label = control(id);
   const ControlSpec* spec = FindControl(id);
   std::wstring text = GetWindowTextString(label);
-  HDC dc = GetDC(label);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
-  SIZE size{};
-  GetTextExtentPoint32W(dc, text.empty() ? L" " : text.c_str(), text.empty() ? 1 : static_cast<int>(text.size()),
-                        &size);
-  SelectObject(dc, old);
-  ReleaseDC(label, dc);
+  const SIZE size =
+      gdi::TextExtent(label, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), text.empty() ? L" " : text);
   SetWindowPos(label, nullptr, spec->designed.left, spec->designed.top, text.empty() ? 0 : size.cx, size.cy,
                SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(label, nullptr, TRUE);
@@ -623,12 +610,7 @@ void TfmSetupMain::setProgressLabel(const std::wstring& text) {
   // The label keeps its place and grows with its text.
   HWND label = control(ctl::leFortschritt + ctl::labelOffset);
   SetWindowTextString(label, text);
-  HDC dc = GetDC(label);
-  HGDIOBJ old = SelectObject(dc, fDefaultFont.get());
-  SIZE size{};
-  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(label, dc);
+  const SIZE size = gdi::TextExtent(label, fDefaultFont.get(), text);
   SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 void TfmSetupMain::setProgressText(const std::wstring& text) { SetWindowTextString(control(ctl::leFortschritt), text); }

@@ -1,9 +1,10 @@
-// Device contexts that the controls paint with: released when the owner goes out of scope; a
+// Device contexts that the window and its controls paint and measure with: released when the owner goes out of scope; a
 // selection into a device context is undone the same way. GDI objects themselves are owned by
 // GdiObject (platform/WindowText.h).
 #pragma once
 #include <windows.h>
 
+#include <string>
 #include <utility>
 
 #include "platform/Handles.h"
@@ -64,5 +65,8 @@ class PaintDc {
   PAINTSTRUCT paint_{};
   HDC dc_;
 };
+
+// The size of a text drawn in the given font, measured with the window's device context.
+SIZE TextExtent(HWND window, HFONT font, const std::wstring& text);
 
 }  // namespace gdi
