@@ -12,7 +12,7 @@
 
 // The Info-ZIP test archive (made at build time), to lie beside Setup.exe as its data file.
 inline std::string FixtureArchive(const char* name = "infozip.zip") {
-  std::ifstream in(std::filesystem::path(WindowsPathOf(std::string(ZIP_FIXTURE_UNIX_DIR) + "/" + name)),
+  std::ifstream in(std::filesystem::path(WindowsPathOf(std::string(ZIP_FIXTURE_DIR) + "/" + name)),
                    std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
