@@ -304,10 +304,4 @@ std::vector<std::wstring> SetupApp::DebugLines() {
   return debugLines;
 }
 
-std::wstring WindowsPathOf(const std::string& unixPath) {
-  std::wstring out = L"Z:";
-  for (char c : unixPath) out += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
-  return out;
-}
-
 std::wstring BuiltSetupExe() { return WindowsPathOf(SETUP_EXE_UNIX_PATH); }

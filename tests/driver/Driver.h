@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/WindowsPath.h"
+
 using namespace std::chrono_literals;
 
 struct MessageBoxInfo {
@@ -93,5 +95,3 @@ class SetupApp {
 
 // The built Setup.exe as a Windows path.
 std::wstring BuiltSetupExe();
-// A Unix path of the build machine as a Windows path (drive Z:).
-std::wstring WindowsPathOf(const std::string& unixPath);

@@ -20,6 +20,7 @@
 #include "install/ZipMaster.h"
 #include "platform/ComPtr.h"
 #include "support/SetupConfig.h"
+#include "tests/WindowsPath.h"
 
 namespace install_test {
 
@@ -140,9 +141,7 @@ inline std::wstring operator+(const wchar_t* text, const TestFolder& folder) { r
 
 // A test archive made at build time (tests/fixtures/make-install-fixtures.sh).
 inline std::wstring FixtureArchive(const std::string& name) {
-  std::wstring path = L"Z:";
-  for (char c : std::string(INSTALL_FIXTURE_DIR) + "/" + name) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-  return path;
+  return WindowsPathOf(std::string(INSTALL_FIXTURE_DIR) + "/" + name);
 }
 
 // The product's registry keys in both views: removed before and after each test.
