@@ -63,7 +63,7 @@ std::wstring ZipErrorText(zip_error_t* error) {
     case ZIP_ER_NOPASSWD: return L"Kennwort fehlt";
     case ZIP_ER_COMPNOTSUPP: return L"Kompressionsverfahren nicht unterstützt";
     case ZIP_ER_ENCRNOTSUPP: return L"Verschlüsselungsverfahren nicht unterstützt";
-    default: return Utf8ToWide(zip_error_strerror(error));
+    default: return Utf8ToWideLenient(zip_error_strerror(error));
   }
 }
 

@@ -24,86 +24,7 @@ constexpr char16_t kCp437High[128] = {
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,  // F8
 };
 
-constexpr char32_t kReplacement = 0xFFFD;
-
-// Decodes one UTF-8 sequence at bytes[pos]; advances pos. Returns kReplacement (and advances by
-// one byte) for an ill-formed sequence; ok tells which.
-char32_t DecodeOne(std::string_view bytes, size_t& pos, bool& ok) {
-  const auto b0 = static_cast<unsigned char>(bytes[pos]);
-  ok = true;
-  if (b0 < 0x80) {
-    ++pos;
-    return b0;
-  }
-  size_t len;
-  char32_t cp;
-  char32_t min;
-  if ((b0 & 0xE0) == 0xC0) {
-    len = 2, cp = b0 & 0x1F, min = 0x80;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    len = 3, cp = b0 & 0x0F, min = 0x800;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    len = 4, cp = b0 & 0x07, min = 0x10000;
-  } else {
-    ok = false;
-    ++pos;
-    return kReplacement;
-  }
-  if (pos + len > bytes.size()) {
-    ok = false;
-    ++pos;
-    return kReplacement;
-  }
-  for (size_t i = 1; i < len; ++i) {
-    const auto b = static_cast<unsigned char>(bytes[pos + i]);
-    if ((b & 0xC0) != 0x80) {
-      ok = false;
-      ++pos;
-      return kReplacement;
-    }
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ok = false;
-    ++pos;
-    return kReplacement;
-  }
-  pos += len;
-  return cp;
-}
-
-void AppendCodePoint(std::wstring& out, char32_t cp) {
-  if constexpr (sizeof(wchar_t) == 2) {
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
-      return;
-    }
-  }
-  out.push_back(static_cast<wchar_t>(cp));
-}
-
 }  // namespace
-
-bool IsValidUtf8(std::string_view bytes) {
-  size_t pos = 0;
-  bool ok = true;
-  while (pos < bytes.size()) {
-    DecodeOne(bytes, pos, ok);
-    if (!ok) return false;
-  }
-  return true;
-}
-
-std::wstring Utf8ToWide(std::string_view bytes) {
-  std::wstring out;
-  out.reserve(bytes.size());
-  size_t pos = 0;
-  bool ok;
-  while (pos < bytes.size()) AppendCodePoint(out, DecodeOne(bytes, pos, ok));
-  return out;
-}
 
 std::wstring Cp437ToWide(std::string_view bytes) {
   std::wstring out;
@@ -115,43 +36,8 @@ std::wstring Cp437ToWide(std::string_view bytes) {
   return out;
 }
 
-std::string WideToUtf8(std::wstring_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t cp = static_cast<char32_t>(text[i]);
-    if constexpr (sizeof(wchar_t) == 2) {
-      cp &= 0xFFFF;
-      if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size()) {
-        const char32_t low = static_cast<char32_t>(text[i + 1]) & 0xFFFF;
-        if (low >= 0xDC00 && low <= 0xDFFF) {
-          cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-          ++i;
-        }
-      }
-    }
-    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = kReplacement;
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
-  return out;
-}
-
 std::wstring DecodeEntryName(std::string_view raw, bool utf8Flag) {
   // A flagged name that is not well-formed keeps its valid parts; U+FFFD marks the rest.
-  if (utf8Flag || IsValidUtf8(raw)) return Utf8ToWide(raw);
+  if (utf8Flag || IsValidUtf8(raw)) return Utf8ToWideLenient(raw);
   return Cp437ToWide(raw);
 }

@@ -50,28 +50,64 @@ std::string WideToUtf8(std::wstring_view text) {
   return out;
 }
 
-std::optional<std::wstring> Utf8ToWide(std::string_view bytes) {
+namespace {
+
+// Decodes the sequence at bytes[i]: its code point and length, or length 0 when it is not
+// well-formed (bad lead or continuation byte, cut off, overlong, surrogate, beyond U+10FFFF).
+struct Decoded {
+  uint32_t code;
+  size_t length;
+};
+
+Decoded DecodeAt(std::string_view bytes, size_t i) {
   static const uint32_t least[] = {0, 0x80, 0x800, 0x10000};
+  const auto b = static_cast<uint8_t>(bytes[i]);
+  const int extra = b < 0x80                ? 0
+                    : (b & 0xE0) == 0xC0 ? 1
+                    : (b & 0xF0) == 0xE0 ? 2
+                    : (b & 0xF8) == 0xF0 ? 3
+                                         : -1;
+  if (extra < 0 || bytes.size() - i <= static_cast<size_t>(extra)) return {0, 0};
+  uint32_t code = extra == 0 ? b : (b & (0x3Fu >> extra));
+  for (int k = 1; k <= extra; ++k) {
+    const auto c = static_cast<uint8_t>(bytes[i + static_cast<size_t>(k)]);
+    if ((c & 0xC0) != 0x80) return {0, 0};
+    code = code << 6 | (c & 0x3F);
+  }
+  if (code < least[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {0, 0};
+  return {code, static_cast<size_t>(extra) + 1};
+}
+
+}  // namespace
+
+std::optional<std::wstring> Utf8ToWide(std::string_view bytes) {
   std::wstring text;
   text.reserve(bytes.size());
   for (size_t i = 0; i < bytes.size();) {
-    const auto b = static_cast<uint8_t>(bytes[i]);
-    const int extra = b < 0x80                ? 0
-                      : (b & 0xE0) == 0xC0 ? 1
-                      : (b & 0xF0) == 0xE0 ? 2
-                      : (b & 0xF8) == 0xF0 ? 3
-                                           : -1;
-    if (extra < 0 || bytes.size() - i <= static_cast<size_t>(extra)) return std::nullopt;
-    uint32_t code = extra == 0 ? b : (b & (0x3Fu >> extra));
-    for (int k = 1; k <= extra; ++k) {
-      const auto c = static_cast<uint8_t>(bytes[i + static_cast<size_t>(k)]);
-      if ((c & 0xC0) != 0x80) return std::nullopt;
-      code = code << 6 | (c & 0x3F);
-    }
-    if (code < least[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-      return std::nullopt;
-    AppendWide(text, code);
-    i += static_cast<size_t>(extra) + 1;
+    const Decoded d = DecodeAt(bytes, i);
+    if (d.length == 0) return std::nullopt;
+    AppendWide(text, d.code);
+    i += d.length;
   }
   return text;
+}
+
+std::wstring Utf8ToWideLenient(std::string_view bytes) {
+  std::wstring text;
+  text.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size();) {
+    const Decoded d = DecodeAt(bytes, i);
+    AppendWide(text, d.length ? d.code : 0xFFFD);
+    i += d.length ? d.length : 1;
+  }
+  return text;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  for (size_t i = 0; i < bytes.size();) {
+    const size_t n = DecodeAt(bytes, i).length;
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
 }

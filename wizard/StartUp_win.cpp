@@ -18,6 +18,7 @@
 #include "support/Privilegien.h"
 #include "support/SetupConfig.h"
 #include "support/TextFormat.h"
+#include "support/Utf8.h"
 #include "wizard/ControlIds.h"
 #include "wizard/TextFileDecode.h"
 #include "wizard/WindowComponent_win.h"
@@ -44,7 +45,7 @@ std::wstring DecodeTextFile(const std::string& bytes) {
   const TextFileKind kind = DetectTextEncoding(bytes);
   const std::string_view payload = std::string_view(bytes).substr(kind.bomLength);
   switch (kind.encoding) {
-    case TextEncoding::Utf8: return DecodeUtf8(payload);
+    case TextEncoding::Utf8: return Utf8ToWideLenient(payload);
     case TextEncoding::Utf16LE: return DecodeUtf16(payload, false);
     case TextEncoding::Utf16BE: return DecodeUtf16(payload, true);
     case TextEncoding::Ansi: break;

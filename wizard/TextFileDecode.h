@@ -14,6 +14,5 @@ struct TextFileKind {
 
 TextFileKind DetectTextEncoding(std::string_view bytes);
 
-// Decodes UTF-8 (invalid sequences become U+FFFD) and UTF-16 of either byte order.
-std::wstring DecodeUtf8(std::string_view bytes);
+// Decodes UTF-16 of either byte order (UTF-8 is Utf8ToWideLenient of support/Utf8.h).
 std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian);

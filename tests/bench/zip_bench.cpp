@@ -36,12 +36,12 @@ int ExtractAsInstallRun(const std::string& archive, const std::string& targetDir
   const auto start = Clock::now();
   TZipMaster zm;
   zm.showMessage = [](const std::wstring& text) { std::fprintf(stderr, "%s\n", WideToUtf8(text).c_str()); };
-  zm.setZipFileName(Utf8ToWide(archive));
+  zm.setZipFileName(Utf8ToWideLenient(archive));
   zm.setExtrOptions(zm.ExtrOptions() + ExtrOverWrite);
   zm.setUseDirOnlyEntries(true);
-  zm.setPassword(Utf8ToWide(kPassword));
+  zm.setPassword(Utf8ToWideLenient(kPassword));
   const auto listed = Clock::now();
-  const std::wstring target = Utf8ToWide(targetDir) + L"/";
+  const std::wstring target = Utf8ToWideLenient(targetDir) + L"/";
   for (int i = 0; i < zm.Count(); ++i) {
     zm.FSpecArgs().clear();
     zm.setExtrBaseDir(target);

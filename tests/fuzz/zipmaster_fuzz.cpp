@@ -190,15 +190,15 @@ bool RunOne(const Bytes& input, const fs::path& sandbox, Stats& stats, std::stri
   int messages = 0;
   zm.showMessage = [&](const std::wstring&) { ++messages; };
   zm.setUseDirOnlyEntries(Chance(60));
-  zm.setZipFileName(Utf8ToWide(archive.string()));
+  zm.setZipFileName(Utf8ToWideLenient(archive.string()));
   if (zm.Count() > 0) ++stats.opened;
-  zm.setPassword(Chance(85) ? Utf8ToWide(kPassword) : L"falsch");
+  zm.setPassword(Chance(85) ? Utf8ToWideLenient(kPassword) : L"falsch");
   ExtrOptionSet options{ExtrOverWrite};
   if (Chance(40)) options = options + ExtrDirNames;
   if (Chance(20)) options = options + ExtrForceDirs;
   if (Chance(10)) options = options + ExtrTest;
   zm.setExtrOptions(options);
-  zm.setExtrBaseDir(Utf8ToWide(base.string()) + L"\\");
+  zm.setExtrBaseDir(Utf8ToWideLenient(base.string()) + L"\\");
 
   const int count = std::min(zm.Count(), 64);
   for (int i = 0; i < count; ++i) {

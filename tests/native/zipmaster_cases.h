@@ -47,13 +47,13 @@ inline std::wstring Text(const fs::path& path) {
 #ifdef _WIN32
   return path.wstring();
 #else
-  return Utf8ToWide(path.string());
+  return Utf8ToWideLenient(path.string());
 #endif
 }
 
 // The fixture archives, as the running program addresses them (Wine maps Z: to "/").
 inline std::wstring Fixture(const char* name) {
-  std::wstring path = Utf8ToWide(std::string(ZIP_FIXTURE_DIR) + "/" + name);
+  std::wstring path = Utf8ToWideLenient(std::string(ZIP_FIXTURE_DIR) + "/" + name);
 #ifdef _WIN32
   for (wchar_t& c : path)
     if (c == L'/') c = L'\\';
