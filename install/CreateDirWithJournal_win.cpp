@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "install/CreateDirWithJournal.h"
-#include "install/FileExistence_win.h"
+#include "platform/FileExistence.h"
 #include "support/DebugLog.h"
 #include "support/ErrorText.h"
 

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "install/CreateDirWithJournal.h"
-#include "install/FileExistence_win.h"
+#include "platform/FileExistence.h"
 #include "install/MyCreateShortCut.h"
 #include "support/Language.h"
 #include "support/SetupConfig.h"

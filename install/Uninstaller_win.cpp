@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "install/FileExistence_win.h"
+#include "platform/FileExistence.h"
 #include "install/Uninstaller.h"
 #include "support/DebugLog.h"
 #include "support/ErrorText.h"

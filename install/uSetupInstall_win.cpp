@@ -4,7 +4,7 @@
 #include <objbase.h>
 
 #include "install/CreateDirWithJournal.h"
-#include "install/FileExistence_win.h"
+#include "platform/FileExistence.h"
 #include "install/InstallHost.h"
 #include "install/InstallRules.h"
 #include "install/JournalFile_win.h"

@@ -5,6 +5,7 @@
 
 #include "install/ZipMaster.h"
 #include "install/uSetupInstall.h"
+#include "platform/FileExistence.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Pump.h"
 #include "support/FileHelpers.h"
@@ -29,10 +30,6 @@ std::optional<std::wstring> EnvironmentVariable(const wchar_t* name) {
   return buffer;
 }
 
-bool FileExists(const std::wstring& path) {
-  const DWORD a = GetFileAttributesW(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
 }  // namespace
 
 void TfmSetupMain::SetProductParameters() {

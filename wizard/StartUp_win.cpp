@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/FileExistence.h"
 #include "platform/GdiObjects.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramPath.h"
@@ -166,6 +167,6 @@ void TfmSetupMain::RunFirstActivation() {
 void TfmSetupMain::LoadAgreementAndNotes() {
   const std::wstring agreement = SetupConfig.sourceDir + L"Lizenzvertrag.rtf";
   const std::wstring notes = SetupConfig.sourceDir + L"Readme.txt";
-  if (GetFileAttributesW(agreement.c_str()) != INVALID_FILE_ATTRIBUTES) LoadRichTextFile(control(ctl::reLizenz), agreement);
-  if (GetFileAttributesW(notes.c_str()) != INVALID_FILE_ATTRIBUTES) LoadPlainTextFile(control(ctl::meReadme), notes);
+  if (FileExists(agreement)) LoadRichTextFile(control(ctl::reLizenz), agreement);
+  if (FileExists(notes)) LoadPlainTextFile(control(ctl::meReadme), notes);
 }

@@ -1,4 +1,4 @@
-#include "install/FileExistence_win.h"
+#include "platform/FileExistence.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-// Existence tests of the install run, links followed: a link counts as what it points to.
+// Existence tests of files and folders, links followed: a link counts as what it points to.
 // A failed test leaves the platform's last error as GetFileAttributesW set it (2 or 3 for a
 // missing file or folder), which the shortcut stage records.
 #pragma once
