@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "controls/Picture.h"
 #include "platform/FileExistence.h"
 #include "platform/GdiObjects.h"
 #include "platform/MessageBoxes.h"
@@ -93,12 +94,9 @@ void StreamRichText(HWND richEdit, const std::string& rtf) {
 }
 
 std::string ResourceBytes(int id) {
-  HMODULE self = GetModuleHandleW(nullptr);
-  HRSRC res = FindResourceW(self, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
-  if (!res) return {};
-  HGLOBAL data = LoadResource(self, res);
-  const char* p = static_cast<const char*>(LockResource(data));
-  return p ? std::string(p, SizeofResource(self, res)) : std::string();
+  size_t size = 0;
+  const void* data = FindRcData(GetModuleHandleW(nullptr), id, size);
+  return data ? std::string(static_cast<const char*>(data), size) : std::string();
 }
 }  // namespace
 
