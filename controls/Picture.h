@@ -16,7 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/WindowText.h"
+#include "platform/GdiObjects.h"
 
 inline constexpr wchar_t kPictureClassName[] = L"TImage";
 

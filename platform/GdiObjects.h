@@ -1,6 +1,6 @@
-// Device contexts that the window and its controls paint and measure with: released when the owner goes out of scope; a
-// selection into a device context is undone the same way. GDI objects themselves are owned by
-// GdiObject (platform/WindowText.h).
+// GDI objects and the device contexts that the window and its controls paint and measure with:
+// each is released when its owner goes out of scope, and a selection into a device context is
+// undone the same way.
 #pragma once
 #include <windows.h>
 
@@ -8,6 +8,30 @@
 #include <utility>
 
 #include "platform/Handles.h"
+
+// Owns one GDI object (font, brush, bitmap, pen).
+template <typename T>
+class GdiObject {
+ public:
+  explicit GdiObject(T object = nullptr) : handle(object) {}
+  ~GdiObject() { reset(); }
+  GdiObject(GdiObject&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
+  GdiObject& operator=(GdiObject&& other) noexcept {
+    if (this != &other) {
+      reset(other.handle);
+      other.handle = nullptr;
+    }
+    return *this;
+  }
+  T get() const { return handle; }
+  void reset(T object = nullptr) {
+    if (handle) DeleteObject(handle);
+    handle = object;
+  }
+
+ private:
+  T handle;
+};
 
 namespace gdi {
 

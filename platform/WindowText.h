@@ -18,27 +18,3 @@ class CursorGuard {
  private:
   HCURSOR previous;
 };
-
-// Owns one GDI object (font, brush, bitmap, pen).
-template <typename T>
-class GdiObject {
- public:
-  explicit GdiObject(T object = nullptr) : handle(object) {}
-  ~GdiObject() { reset(); }
-  GdiObject(GdiObject&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
-  GdiObject& operator=(GdiObject&& other) noexcept {
-    if (this != &other) {
-      reset(other.handle);
-      other.handle = nullptr;
-    }
-    return *this;
-  }
-  T get() const { return handle; }
-  void reset(T object = nullptr) {
-    if (handle) DeleteObject(handle);
-    handle = object;
-  }
-
- private:
-  T handle;
-};

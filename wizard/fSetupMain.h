@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "install/InstallHost.h"
+#include "platform/GdiObjects.h"
 #include "platform/WindowText.h"
 
 class TZipMaster;
