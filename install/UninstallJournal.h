@@ -28,8 +28,6 @@ class UninstallJournal {
 // one lets the portable tests see the bytes a German Windows writes.
 std::string ToWindows1252(const std::wstring& text);
 
-// The name of the saved journal inside the backup folder.
-inline constexpr const wchar_t* kJournalFileName = L"uninstall.dat";
 
 // ---- Header lines -----------------------------------------------------------------------------
 

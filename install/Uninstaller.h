@@ -3,9 +3,6 @@
 #pragma once
 #include "install/InstallRun.h"
 
-// The uninstall entry's key below HKEY_LOCAL_MACHINE, used so for writing and in the journal.
-inline constexpr const wchar_t* kUninstallKeyBase = L"\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
 #ifdef _WIN32
 // True when the uninstaller was copied (its registration was then attempted, whatever the
 // registry answered); false, with one "ErrorCopyUninstall;" record, when the copy failed.

@@ -9,9 +9,9 @@
 
 bool InstallUninstaller(const InstallRun& run) {
   PumpOnExit pumpOnExit(run);
-  const std::wstring source = run.setupFolder + L"uninstall.exe";
+  const std::wstring source = run.setupFolder + product::uninstallerFileName;
   const std::wstring uninstallerPath =
-      WithTrailingDelimiter(WithTrailingDelimiter(run.targetFolder) + run.uninstallDirName) + L"uninstall.exe";
+      WithTrailingDelimiter(WithTrailingDelimiter(run.targetFolder) + run.uninstallDirName) + product::uninstallerFileName;
 
   if (FileExists(uninstallerPath)) {
     // An uninstaller of an earlier installation: renamed first, so that one in use still
@@ -28,7 +28,7 @@ bool InstallUninstaller(const InstallRun& run) {
   }
   run.journal.Append(RenDelRecord(uninstallerPath));
 
-  const std::wstring key = WithTrailingDelimiter(kUninstallKeyBase + run.uninstallDirName);
+  const std::wstring key = WithTrailingDelimiter(product::uninstallKeyBase + run.uninstallDirName);
   // Each record states what was set out to write; a key that cannot be opened is not an error.
   RegWriteString(key, L"DisplayName", SetupConfig.productName);
   run.journal.Append(DelRegValueRecord(key + L"DisplayName"));

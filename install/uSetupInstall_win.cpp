@@ -127,7 +127,7 @@ void RunStages(InstallHost& host, const InstallRun& run) {
 void FinishInstall(InstallHost& host, const UninstallJournal& journal, const std::wstring& backupFolder) {
   // A journal without records (the data file was missing) is not saved: it would replace the
   // uninstall.dat of an earlier installation with an empty one.
-  if (!journal.Empty()) SaveJournal(journal, backupFolder + kJournalFileName);
+  if (!journal.Empty()) SaveJournal(journal, backupFolder + product::journalFileName);
   if (SetupConfig.currentPage > 0) {
     const std::wstring text = GetLngString(906, L"Fehler während der Installation.");
     host.showResult(false, text);

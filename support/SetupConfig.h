@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "support/ProductFacts.h"
+
 enum WizardPage : int32_t {
   wpWelcome = 1,
   wpAgreement = 2,
@@ -30,23 +32,6 @@ struct SetupConfigRecord {
   std::wstring websiteShortcutName;
 };
 
-// The product constants, assigned by SetProductParameters on each move into the settings step.
-namespace product {
-inline constexpr int64_t defaultRequiredBytes = 1689255936;  // about 1.57 GiB
-inline constexpr const wchar_t* registryKey = L"\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\\\";
-inline constexpr const wchar_t* uninstallDirName = L"Uninstall_Drivona2 Ostrauwen V1.2\\";
-inline constexpr const wchar_t* dataFileBaseName = L"Ostrauwen_1-2";
-inline constexpr const wchar_t* dataFileExtension = L".dat";
-inline constexpr const wchar_t* startMenuSubPath = L"Quellmark Media\\Drivona2 Ostrauwen\\";
-inline constexpr const wchar_t* name = L"Drivona2 Ostrauwen Version 1.2";
-}  // namespace product
-
+// The product constants (support/ProductFacts.h) are assigned by SetProductParameters on each
+// move into the settings step.
 extern SetupConfigRecord SetupConfig;
-
-namespace product {
-// The publisher notice in the right panel of the status bar.
-inline constexpr const wchar_t* publisherNotice = L"\u00A9 2015 Quellmark Media";
-// The publisher's web site, the target of the internet shortcut in the Start menu. With its
-// scheme: the shell opens an internet shortcut only for an absolute address.
-inline constexpr const wchar_t* webAddress = L"https://www.quellmark-media.de";
-}  // namespace product

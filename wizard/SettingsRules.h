@@ -4,13 +4,7 @@
 #include <optional>
 #include <string>
 
-// The folder text with one "\" at its end (none added when it already ends with one).
-std::wstring WithTrailingBackslash(std::wstring folder);
-
-// The proposed target: the host's install location when one was read; otherwise the Program
-// Files folder (when the variable is set, else the field's current text) with the sub path.
-std::wstring ProposedDestination(const std::wstring& installLocation, const std::optional<std::wstring>& programFiles,
-                                 const std::wstring& currentText, const std::wstring& subPath);
+#include "support/TargetProposal.h"
 
 // The target after the folder browser: the chosen folder (when one was chosen) with "\", and a
 // bare drive root such as "D:\" gets the product's own folder so nothing lands in the root.

@@ -12,25 +12,12 @@
 #include "support/Language.h"
 #include "support/MyRegistryIO.h"
 #include "support/SetupConfig.h"
+#include "support/TargetProposal.h"
 #include "support/TextFormat.h"
 #include "wizard/ControlIds.h"
 #include "wizard/SettingsRules.h"
 #include "wizard/WizardParts_win.h"
 #include "wizard/fSetupMain.h"
-
-namespace {
-constexpr const wchar_t* kHostEntry = L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Steam App 555010";
-constexpr const wchar_t* kHostEntryWow = L"\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Steam App 555010";
-
-std::optional<std::wstring> EnvironmentVariable(const wchar_t* name) {
-  std::wstring buffer(4096, L'\0');
-  const DWORD n = GetEnvironmentVariableW(name, buffer.data(), 4096);
-  if (n == 0 || n >= 4096) return std::nullopt;
-  buffer.resize(n);
-  return buffer;
-}
-
-}  // namespace
 
 void TfmSetupMain::SetProductParameters() {
   SetDestination(L"InstallLocation", L"Quellmark Media\\Drivona2 Ostrauwen\\");
@@ -49,11 +36,8 @@ void TfmSetupMain::SetProductParameters() {
 }
 
 void TfmSetupMain::SetDestination(const std::wstring& valueName, const std::wstring& progAdd) {
-  std::wstring location = RegReadString(kHostEntry, valueName);
-  if (location.empty()) location = RegReadString(kHostEntryWow, valueName);
   HWND dest = control(ctl::LeDestination);
-  SetWindowTextString(dest, ProposedDestination(location, EnvironmentVariable(L"Programfiles"),
-                                                GetWindowTextString(dest), progAdd));
+  SetWindowTextString(dest, ProposeTargetFolder(valueName, progAdd, GetWindowTextString(dest)));
 }
 
 void TfmSetupMain::SetFreeSpace(const std::wstring& drive) {
