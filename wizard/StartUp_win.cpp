@@ -121,6 +121,14 @@ bool LoadPlainTextFile(HWND memo, const std::wstring& fileName) {
 
 unsigned DefaultPrivilegeTest(unsigned mask) { return GetNewPrivileges(mask); }
 
+void ShowSecondInstanceBox() {
+  LoadLanguageBlock(ProgramFileName(), LngStrings, true, true);
+  PlainMessageBox(nullptr, FormatStr(GetLngString(0, L"Addon %s - Setup"), {product::name}),
+                  FormatStr(GetLngString(1001, L"Ein Setup oder Uninstaller von %s läuft bereits.\\\\Bitte warten "
+                                               L"Sie, bis er beendet ist."),
+                            {product::name}));
+}
+
 void TfmSetupMain::RunCreationSteps() {
   InitSetupEnvironment();
   fFirstActivate = false;

@@ -110,3 +110,7 @@ class TfmSetupMain : public InstallHost {
 };
 
 extern TfmSetupMain* fmSetupMain;
+
+// Tells the user that another setup or uninstaller of the product is running (no window exists
+// yet: the box has no owner and the language block is read for it).
+void ShowSecondInstanceBox();
