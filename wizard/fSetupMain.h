@@ -71,6 +71,8 @@ class TfmSetupMain : public InstallHost {
   LRESULT HandleMessage(UINT, WPARAM, LPARAM);
   template <typename Handler>
   void Guarded(Handler handler);
+  template <typename Handler>
+  void UserMove(Handler handler);
   void CreateControls();
   void ArrangeZOrder();
   void ApplyAnchors();
@@ -97,7 +99,8 @@ class TfmSetupMain : public InstallHost {
   int32_t fKeyDirection = 0;
   bool fFirstActivate = false;
   int32_t CopyrightSize = 0;
-  bool fInstallRunning = false;
+  int fHandlerDepth = 0;  // handlers on the stack (they pump messages)
+  bool fMoving = false;   // a click on Next or Back is being handled
   bool fClosePending = false;
   bool fResultSuccess = false;
   GdiObject<HFONT> fDefaultFont, fArialBold13, fVersionFont, fResultFont;

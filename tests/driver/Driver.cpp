@@ -205,6 +205,17 @@ bool SetupApp::PostClick(int id) {
   return w && PostMessageW(w, BM_CLICK, 0, 0);
 }
 
+bool SetupApp::PostTogether(const std::function<void()>& posts) {
+  const DWORD thread = mainWindow ? GetWindowThreadProcessId(mainWindow, nullptr) : 0;
+  HANDLE handle = thread ? OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread) : nullptr;
+  if (!handle) return false;
+  const bool suspended = SuspendThread(handle) != static_cast<DWORD>(-1);
+  if (suspended) posts();
+  if (suspended) ResumeThread(handle);
+  CloseHandle(handle);
+  return suspended;
+}
+
 void SetupApp::Sync() {
   // The first activation's work is posted: let it and whatever it posts run before going on.
   for (int i = 0; i < 3 && mainWindow; ++i) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -53,6 +54,9 @@ class SetupApp {
   // A click that returns after the handler has run; use PostClick for one that opens a box.
   bool Click(int id);
   bool PostClick(int id);
+  // Runs posts (PostClick, PostMessageW) while the program's thread is suspended, so that the
+  // program finds all of them queued at once: the second arrives while the first is handled.
+  bool PostTogether(const std::function<void()>& posts);
   // Waits until the program has processed every message sent or posted before.
   void Sync();
 
