@@ -9,6 +9,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Pump.h"
 #include "support/DebugLog.h"
+#include "support/ErrorText.h"
 #include "support/Language.h"
 #include "support/SetupConfig.h"
 #include "support/SetupError.h"
@@ -233,8 +234,7 @@ void TfmSetupMain::Guarded(Handler handler) {
   } catch (const SetupError& e) {
     DefaultErrorBox(fHandle, GetWindowTextString(fHandle), e.message());
   } catch (const std::exception& e) {
-    std::string what = e.what();
-    DefaultErrorBox(fHandle, GetWindowTextString(fHandle), std::wstring(what.begin(), what.end()));
+    DefaultErrorBox(fHandle, GetWindowTextString(fHandle), ExceptionText(e.what()));
   }
   --fHandlerDepth;
   if (fHandlerDepth == 0 && fClosePending && IsWindow(fHandle)) DestroyWindow(fHandle);
