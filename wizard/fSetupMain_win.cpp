@@ -533,7 +533,7 @@ void TfmSetupMain::rbAcceptClick() { SetNextEnabled(Accepted()); }
 
 void TfmSetupMain::FormClose(bool& closeAllowed) {
   if (fClosePending) {
-    closeAllowed = true;  // confirmed already, while the install run was going on
+    closeAllowed = true;  // confirmed already, while a handler (the install run) was going on
     return;
   }
   if (SetupConfig.currentPage > 0) {

@@ -35,11 +35,7 @@ TEST(HastyUser, SecondClickDuringAMoveIsDropped) {
     // The next click is an ordinary one again: Back leaves the settings step.
     ASSERT_TRUE(s.app.Click(ctl::btBack));
     EXPECT_EQ(s.app.Text(ctl::laStepDisplay), L"Hinweise");
-    ASSERT_TRUE(s.app.PostClick(ctl::btAbbrechen));
-    MessageBoxInfo box = s.app.WaitForMessageBox();
-    ASSERT_TRUE(box);
-    ASSERT_TRUE(s.app.Press(box, IDYES));
-    EXPECT_EQ(s.app.WaitForExit(), 0);
+    CancelConfirmed(s.app);
   }
 }
 

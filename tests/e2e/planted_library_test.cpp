@@ -53,11 +53,7 @@ TEST(PlantedLibraries, NoneIsLoadedFromTheSetupFolder) {
   WalkTo(app, wpSettings);  // the agreement view, the archive listing, the version line
   EXPECT_EQ(app.Text(ctl::laStepDisplay), L"Einstellungen");
   EXPECT_EQ(app.Text(ctl::stVersion), L"Version 1.0 (1.0.2.41)");
-  ASSERT_TRUE(app.PostClick(ctl::btAbbrechen));
-  MessageBoxInfo box = app.WaitForMessageBox();
-  ASSERT_TRUE(box);
-  ASSERT_TRUE(app.Press(box, IDYES));
-  EXPECT_EQ(app.WaitForExit(), 0);
+  CancelConfirmed(app);
 
   for (const wchar_t* name : names) {
     const std::wstring marker = dist.folder() + name + L".loaded";

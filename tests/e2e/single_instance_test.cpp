@@ -22,11 +22,7 @@ TEST(SingleInstance, SecondSetupSaysSoAndEnds) {
 
   // The first goes on undisturbed; once it has ended, a setup starts again.
   EXPECT_EQ(first.Text(ctl::laStepDisplay), L"Lizenzvereinbarung");
-  ASSERT_TRUE(first.PostClick(ctl::btAbbrechen));
-  MessageBoxInfo confirm = first.WaitForMessageBox();
-  ASSERT_TRUE(confirm);
-  ASSERT_TRUE(first.Press(confirm, IDYES));
-  EXPECT_EQ(first.WaitForExit(), 0);
+  CancelConfirmed(first);
 
   SetupApp third;
   ASSERT_TRUE(StartWizard(third, dist));
