@@ -13,8 +13,8 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   HardenDllSearch();
-  SingleInstance single(product::singleInstanceMutex);
-  if (!single.acquired()) {
+  const unique_handle single = AcquireSingleInstance(product::singleInstanceMutex);
+  if (!single) {
     ShowSecondInstanceBox();
     return 0;
   }

@@ -1,10 +1,13 @@
 #include "platform/SingleInstance.h"
 
-SingleInstance::SingleInstance(const wchar_t* mutexName) : mutex_(CreateMutexW(nullptr, TRUE, mutexName)) {
-  // A mutex that existed already is not owned by this call, whatever the initial-owner flag says.
-  acquired_ = mutex_ && GetLastError() != ERROR_ALREADY_EXISTS;
-}
-
-SingleInstance::~SingleInstance() {
-  if (acquired()) ReleaseMutex(mutex_.get());
+unique_handle AcquireSingleInstance(const std::wstring& mutexName, DWORD timeoutMs) {
+  unique_handle mutex(CreateMutexW(nullptr, FALSE, mutexName.c_str()));
+  if (!mutex) return {};
+  // An abandoned mutex (its owner died) is ours now: that run is over.
+  const DWORD wait = WaitForSingleObject(mutex.get(), timeoutMs);
+  if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
+    SetLastError(ERROR_ALREADY_EXISTS);
+    return {};
+  }
+  return mutex;
 }

@@ -1,23 +1,12 @@
-// One running setup or uninstaller of the product at a time: both hold the same named mutex
-// while they run.
+// One setup or uninstaller of the product at a time: a named mutex held for the whole run.
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "platform/Handles.h"
 
-class SingleInstance {
- public:
-  // Creates and takes the mutex of that name.
-  explicit SingleInstance(const wchar_t* mutexName);
-  ~SingleInstance();
-  SingleInstance(const SingleInstance&) = delete;
-  SingleInstance& operator=(const SingleInstance&) = delete;
-
-  // False when another process holds the mutex already, or it could not be made (for example
-  // another account's program holds it and denies access): the caller must not go on.
-  bool acquired() const { return mutex_ && acquired_; }
-
- private:
-  unique_handle mutex_;
-  bool acquired_ = false;
-};
+// The mutex of that name, owned by the calling thread after waiting up to timeoutMs for it, or
+// an empty handle when another process holds it (last error ERROR_ALREADY_EXISTS) or it cannot
+// be created (the last error of CreateMutexW). Keep the handle for the whole run.
+unique_handle AcquireSingleInstance(const std::wstring& mutexName, DWORD timeoutMs = 0);
