@@ -24,7 +24,13 @@
 #include <unordered_map>
 #include <vector>
 
-struct zip;  // libzip's archive handle (zip_t)
+struct zip;       // libzip's archive handle (zip_t)
+struct zip_stat;  // libzip's entry record (zip_stat_t)
+
+// The call that reads one entry's record while listing (libzip's zip_stat_index); replaceable
+// so that tests can make it fail.
+using ZipStatIndexFn = int (*)(zip*, uint64_t index, uint32_t flags, struct zip_stat* out);
+extern ZipStatIndexFn ZipStatIndexCall;
 
 // Extraction flags, in bit order.
 enum ExtrOption : uint8_t {
@@ -99,7 +105,8 @@ class TZipMaster {
   std::function<void()> pumpMessages;
 
   // Opens the archive and lists it at once; the same name again reads it again. An unreadable
-  // archive is reported and leaves Count at 0. An empty name just closes the archive.
+  // archive, or one with an entry whose record cannot be read, is reported and leaves Count at
+  // 0. An empty name just closes the archive.
   void setZipFileName(const std::wstring& fileName);
   const std::wstring& ZipFileName() const { return zipFileName; }
 
@@ -146,6 +153,9 @@ class TZipMaster {
   // The last failure (0 and empty after a call that succeeded).
   int ErrCode() const { return errCode; }
   const std::wstring& ErrMessage() const { return errMessage; }
+  // The Windows error number of the system call behind the last failure (errno values
+  // translated); 0 when the failure came from no system call (a damaged entry, a wrong password).
+  uint32_t ErrSystemCode() const { return errSystemCode; }
 
  private:
   struct ArchiveCloser {
@@ -158,7 +168,7 @@ class TZipMaster {
   int ExtractEntry(const ZipDirEntry& entry);
   // Reads the whole entry, verified, into out (nowhere when out is null).
   int ReadEntry(const ZipDirEntry& entry, const std::wstring& display, std::ostream* out);
-  int Fail(int code, const std::wstring& text);
+  int Fail(int code, const std::wstring& text, uint32_t systemCode = 0);
   void ClearError();
 
   std::unique_ptr<zip, ArchiveCloser> archive;
@@ -180,4 +190,5 @@ class TZipMaster {
 
   int errCode = 0;
   std::wstring errMessage;
+  uint32_t errSystemCode = 0;
 };

@@ -12,9 +12,13 @@
 #include "install/Uninstaller.h"
 #include "install/ZipEntryName.h"
 #include "install/ZipMaster.h"
+#include "platform/AnsiText.h"
+#include "platform/FolderLinks.h"
+#include "platform/FolderSecurity.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramPath.h"
 #include "support/DebugLog.h"
+#include "support/ErrorText.h"
 #include "support/FileHelpers.h"
 #include "support/Language.h"
 #include "support/MyEXEInfoIO.h"
@@ -35,16 +39,42 @@ void ShowMessage(InstallHost& host, const std::wstring& text) {
   PlainMessageBox(GetActiveWindow(), L"", text);
 }
 
+// A refused name in its record: every character outside printable ASCII as "?", so that the
+// record cannot read as another path in the journal's code page.
+std::wstring RefusedNameText(const std::wstring& name) {
+  std::wstring text = name;
+  for (wchar_t& c : text)
+    if (c < 0x20 || c >= 0x7F) c = L'?';
+  return text;
+}
+
+// A link planted below the target folder on the way to relative: logged, true when found.
+bool LinkOnTheWay(const std::wstring& target, const std::wstring& relative) {
+  const FolderLinkCheck check = FindFolderLink(target, relative);
+  if (check.linked) LogProc(3, L"InstallAddon: \"" + check.level + L"\" ist ein Link (Abzweigung); nichts wird dort angelegt");
+  return check.linked;
+}
+
 // The journal's header, the backup folder and the archive's entries. False when an extraction
-// failed (or an entry could not be dealt with safely).
+// failed (or an entry could not be dealt with safely). backupFolder is cleared when it is a
+// link: then nothing, not even the journal, may be written there.
 bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring& dataFile,
-                    const std::wstring& backupFolder, const std::wstring& setupProgram, bool saveFiles) {
+                    std::wstring& backupFolder, const std::wstring& setupProgram, bool saveFiles) {
   UninstallJournal& journal = run.journal;
   journal.Append(JournalProgramLine(SetupConfig.productName, GetExeFileVersion(L"0409", false),
                                     GetWindowsVersionsStr(true, true)));
   journal.Append(JournalSourceLine(setupProgram));
   journal.Append(JournalDestinationLine(backupFolder));
   CreateDirWithJournal(backupFolder, &journal);
+  const std::wstring& target = run.targetFolder;
+  if (LinkOnTheWay(target, run.uninstallDirName)) {
+    journal.Append(ZipErrorRecord(kReparsePointCode, backupFolder));
+    backupFolder.clear();
+    return false;
+  }
+  // The uninstaller that will lie here runs elevated: only administrators may change it.
+  if (const uint32_t error = RestrictFolderToAdministrators(backupFolder); error != 0)
+    LogProc(3, L"SetNamedSecurityInfoW(\"" + backupFolder + L"\") : " + ErrorCodeText(error, true));
 
   TZipMaster& zip = host.archive();
   zip.setZipFileName(dataFile);
@@ -54,11 +84,10 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
   zip.setPassword(kArchivePassword);
   if (openError != 0) {
     // The file is there but is no readable archive: nothing was installed, so no success.
-    journal.Append(ZipErrorRecord(static_cast<uint32_t>(openError), dataFile));
+    journal.Append(ZipErrorRecord(ZipErrorCode(openError, zip.ErrSystemCode()), dataFile));
     return false;
   }
 
-  const std::wstring& target = run.targetFolder;
   const int count = zip.Count();
   for (int i = 0; i < count; ++i) {
     zip.FSpecArgs().clear();
@@ -66,17 +95,32 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
     const std::wstring name = zip.DirEntry(i).FileName;
     zip.FSpecArgs().push_back(name);
     const EntryNameParts parts = SplitEntryName(name);
-    if (!IsSafeEntryName(name)) {
-      // A name that leads outside the target folder: nothing is created, moved or recorded
-      // for it, and the run ends as a failed extraction.
-      journal.Append(ZipErrorRecord(kInvalidNameCode, zip.ExtrBaseDir() + name));
+    if (!IsSafeEntryNameInAnsi(name, AnsiFormOf)) {
+      // A name that leads outside the target folder, or reads so in the journal's code page:
+      // nothing is created, moved or recorded for it, and the run ends as a failed extraction.
+      journal.Append(ZipErrorRecord(kInvalidNameCode, zip.ExtrBaseDir() + RefusedNameText(name)));
       return false;
     }
 
     const std::wstring entryFolder = zip.ExtrBaseDir() + parts.relativeFolder;
-    if (!DirectoryExists(entryFolder)) CreateDirWithJournal(entryFolder, &journal);
     const std::wstring targetFile = entryFolder + parts.fileName;
+    // Nothing is created, moved or extracted through a link planted on the entry's way.
+    if (LinkOnTheWay(target, parts.relativeFolder)) {
+      journal.Append(ZipErrorRecord(kReparsePointCode, targetFile));
+      return false;
+    }
+    if (!DirectoryExists(entryFolder)) {
+      CreateDirWithJournal(entryFolder, &journal);
+      if (LinkOnTheWay(target, parts.relativeFolder)) {  // planted while the folders were made
+        journal.Append(ZipErrorRecord(kReparsePointCode, targetFile));
+        return false;
+      }
+    }
     if (saveFiles && FileExists(targetFile)) {
+      if (LinkOnTheWay(target, run.uninstallDirName + parts.relativeFolder)) {
+        journal.Append(ZipErrorRecord(kReparsePointCode, targetFile));
+        return false;
+      }
       const std::wstring backupFile = backupFolder + parts.relativeFolder + parts.fileName;
       if (!DirectoryExists(backupFolder + parts.relativeFolder)) CreateDirWithJournal(backupFolder + parts.relativeFolder, nullptr);
       const bool moved = MoveFileW(targetFile.c_str(), backupFile.c_str()) != 0;
@@ -92,9 +136,8 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
     }
 
     zip.setExtrBaseDir(entryFolder);
-    if (zip.Extract() != 0) {
-      const DWORD error = GetLastError();
-      journal.Append(ZipErrorRecord(error, targetFile));
+    if (const int rc = zip.Extract(); rc != 0) {
+      journal.Append(ZipErrorRecord(ZipErrorCode(rc, zip.ErrSystemCode()), targetFile));
       return false;
     }
     host.setProgressPosition(ProgressPosition(i, zip.Count()));
@@ -126,8 +169,9 @@ void RunStages(InstallHost& host, const InstallRun& run) {
 // On every way out of the run: save the journal, show the outcome.
 void FinishInstall(InstallHost& host, const UninstallJournal& journal, const std::wstring& backupFolder) {
   // A journal without records (the data file was missing) is not saved: it would replace the
-  // uninstall.dat of an earlier installation with an empty one.
-  if (!journal.Empty()) SaveJournal(journal, backupFolder + product::journalFileName);
+  // uninstall.dat of an earlier installation with an empty one. Nor is one whose backup folder
+  // turned out to be a link (the folder is then cleared).
+  if (!journal.Empty() && !backupFolder.empty()) SaveJournal(journal, backupFolder + product::journalFileName);
   if (SetupConfig.currentPage > 0) {
     const std::wstring text = GetLngString(906, L"Fehler während der Installation.");
     host.showResult(false, text);

@@ -2,6 +2,10 @@
 // the real file system, the registry in the 32-bit view and shell links read back.
 #include "install/uSetupInstall.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+#include <zip.h>
+
 #include <algorithm>
 #include <set>
 
@@ -94,7 +98,9 @@ class Install : public ::testing::Test {
     DeleteProductKeys();
     SetupConfig.cancelRequested = false;
     JournalWriteFile = WriteFile;
+    ZipStatIndexCall = RealStatIndex;
   }
+  static inline const ZipStatIndexFn RealStatIndex = ZipStatIndexCall;
 };
 
 }  // namespace
@@ -359,17 +365,55 @@ TEST_F(Install, MissingDataFileKeepsAnEarlierJournal) {
   EXPECT_EQ(fresh.host.results, std::vector{kFailure});
 }
 
-TEST_F(Install, UnreadableArchiveIsAFailedExtraction) {
-  Scene s(L"notzip", "");
-  WriteBytes(s.dataFile(), "no archive at all");
-  s.Run();
-  const auto journal = s.Journal();
-  ASSERT_EQ(journal.size(), 5u);
-  EXPECT_EQ(journal[3], L"rmDir;" + s.backup());
-  EXPECT_EQ(journal[4], L"ZipError;" + std::to_wstring(zmNoArchive) + L";" + s.dataFile());
-  ASSERT_EQ(s.host.messages.size(), 1u);  // the component's own report
-  EXPECT_FALSE(Exists(s.backup() + L"uninstall.exe"));
-  EXPECT_EQ(s.host.results, std::vector{kFailure});
+// The listing of the second entry fails, as a damaged central directory can make it.
+int FailOnSecondEntry(zip* archive, uint64_t index, uint32_t flags, struct zip_stat* out) {
+  if (index == 1) return -1;
+  return zip_stat_index(archive, index, flags, out);
+}
+
+TEST_F(Install, ArchiveThatCannotBeListedWhollyIsAFailedExtraction) {
+  const struct {
+    const char* what;
+    std::string bytes;  // the data file; empty: example.zip, whose second entry cannot be read
+  } cases[] = {{"empty file", std::string()}, {"no archive", "no archive at all"}, {"entry unreadable", ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const bool injected = std::string(c.what) == "entry unreadable";
+    Scene s(L"notzip", injected ? "example.zip" : "");
+    if (!injected) WriteBytes(s.dataFile(), c.bytes);
+    if (injected) ZipStatIndexCall = FailOnSecondEntry;
+    s.Run();
+    ZipStatIndexCall = RealStatIndex;
+    const auto journal = s.Journal();
+    ASSERT_EQ(journal.size(), 5u);
+    EXPECT_EQ(journal[3], L"rmDir;" + s.backup());
+    EXPECT_EQ(journal[4], L"ZipError;11;" + s.dataFile());  // ERROR_BAD_FORMAT
+    ASSERT_EQ(s.host.messages.size(), 1u);  // the component's own report
+    EXPECT_FALSE(Exists(s.target + L"maps"));
+    EXPECT_FALSE(Exists(s.backup() + L"uninstall.exe"));
+    EXPECT_EQ(s.host.results, std::vector{kFailure});
+  }
+}
+
+TEST_F(Install, ZipErrorCarriesAWindowsErrorNumber) {
+  const struct {
+    const char* archive;
+    std::wstring record;  // after the target folder
+  } cases[] = {
+      {"wrong-password.zip", L"ZipError;86;eins.txt"},  // ERROR_INVALID_PASSWORD
+      {"damaged.zip", L"ZipError;1392;zwei.txt"},       // ERROR_FILE_CORRUPT
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.archive);
+    Scene s(L"zipcode", c.archive);
+    s.Run();
+    const auto journal = s.Journal();
+    ASSERT_FALSE(journal.empty());
+    const std::wstring expected = c.record.substr(0, c.record.rfind(L';') + 1) + s.target + c.record.substr(c.record.rfind(L';') + 1);
+    EXPECT_EQ(journal.back(), expected);
+    EXPECT_EQ(s.host.messages.size(), 1u);
+    EXPECT_EQ(s.host.results, std::vector{kFailure});
+  }
 }
 
 TEST_F(Install, EntryNamesLeadingOutsideTheTargetTouchNothing) {
@@ -452,6 +496,129 @@ TEST_F(Install, ErrorOfAStageEndsTheRunAfterItsFinalStep) {
   EXPECT_FALSE(RegistryValue(kProductKey, L"InstallPath"));
   EXPECT_EQ(s.host.results, std::vector{kFailure});
   EXPECT_EQ(SetupConfig.currentPage, -1);
+}
+
+TEST_F(Install, NamesThatReadAsAnotherPathInTheAnsiJournalAreRefused) {
+  // Best fit of code page 1252 turns the fullwidth forms into ".", "\\", "/" and "CON".
+  const struct {
+    const char* archive;
+    std::wstring shown;  // the name in the refusal record: non-ASCII as "?"
+  } refused[] = {{"ansi-1.zip", L"??????evil?x.txt"}, {"ansi-2.zip", L"???"}, {"ansi-3.zip", L"maps?..?x.txt"}};
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.archive);
+    Scene s(L"ansi", c.archive);
+    s.Run();
+    const auto journal = s.Journal();
+    ASSERT_EQ(journal.size(), 6u);
+    EXPECT_EQ(journal[4], L"Delete;" + s.target + L"readme.txt");
+    EXPECT_EQ(journal[5], L"ZipError;123;" + s.target + c.shown);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FsPath(s.target)), {}), 2);  // readme.txt, backup folder
+    EXPECT_EQ(s.host.results, std::vector{kFailure});
+  }
+  // A letter that best fit merely simplifies is installed.
+  Scene s(L"ansi-letter", "ansi-4.zip");
+  s.Run();
+  EXPECT_EQ(ReadBytes(s.target + L"\u0100mter.txt"), "ansi\n");
+  EXPECT_TRUE(Contains(s.Journal(), L"Delete;" + s.target + L"Amter.txt"));
+  EXPECT_EQ(s.host.results, std::vector{kSuccess});
+}
+
+TEST_F(Install, PlantedLinksBelowTheTargetAreNotFollowed) {
+  const std::wstring planted = WindowsPathOf(PLANTED_LINKS_DIR) + L"\\";
+  const std::wstring system = planted + L"system\\";
+  ASSERT_TRUE(std::filesystem::is_directory(FsPath(planted + L"maps-target\\maps"))) << "made by the plant_links fixture";
+  const auto systemIsEmpty = [&] { return std::filesystem::is_empty(FsPath(system)); };
+
+  // maps -> the system folder: the entry below it is refused before anything is made there.
+  Scene s(L"link-maps", "example.zip");
+  s.host.destination = planted + L"maps-target\\";
+  s.Run();
+  const std::wstring backup = s.host.destination + L"Uninstall_Drivona2 Ostrauwen V1.2\\";
+  const auto journal = JournalLines(backup + L"uninstall.dat");
+  ASSERT_EQ(journal.size(), 5u);
+  EXPECT_EQ(journal[4], L"ZipError;681;" + s.host.destination + L"maps\\Ostrauwen\\global.cfg");  // ERROR_STOPPED_ON_SYMLINK
+  EXPECT_TRUE(systemIsEmpty());
+  EXPECT_EQ(s.host.results, std::vector{kFailure});
+
+  // The backup folder itself a link: no folder, backup or journal goes there.
+  Scene b(L"link-backup", "example.zip");
+  b.host.destination = planted + L"backup-target\\";
+  WriteBytes(b.host.destination + L"Vehicles\\bus.cfg", "alt");
+  b.Run();
+  EXPECT_TRUE(systemIsEmpty());
+  EXPECT_EQ(ReadBytes(b.host.destination + L"Vehicles\\bus.cfg"), "alt");
+  EXPECT_FALSE(Exists(b.host.destination + L"maps"));
+  EXPECT_EQ(b.host.results, std::vector{kFailure});
+}
+
+TEST_F(Install, WithoutAStartMenuFolderNoShortcutIsWrittenAnywhere) {
+  Scene s(L"nomenu", "example.zip");
+  SetupConfig.startMenuDir.clear();  // the special-folder call failed
+  wchar_t windows[MAX_PATH] = {}, current[MAX_PATH] = {};
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  GetCurrentDirectoryW(MAX_PATH, current);
+  const std::wstring url = L"\\Quellmark Media Webseite besuchen.URL";
+  const std::wstring link = L"\\Drivona2 Ostrauwen Version 1.2 entfernen.lnk";
+  s.Run();
+  const auto journal = s.Journal();
+  const auto records = UninstallerRecords(s);
+  ASSERT_GT(journal.size(), records.size());
+  EXPECT_TRUE(std::equal(records.begin(), records.end(), journal.end() - records.size() - 1));
+  EXPECT_EQ(journal.back(), L"CreateError;3;");
+  for (const std::wstring& folder : {std::wstring(windows), std::wstring(current)}) {
+    EXPECT_FALSE(Exists(folder + url)) << std::string(folder.begin(), folder.end());
+    EXPECT_FALSE(Exists(folder + link)) << std::string(folder.begin(), folder.end());
+  }
+  EXPECT_FALSE(RegistryValue(kProductKey, L"InstallPath"));
+  EXPECT_EQ(s.host.results, std::vector{kFailure});
+  EXPECT_EQ(SetupConfig.currentPage, -1);
+}
+
+// Whether the folder's access list lets Everyone, Users or Authenticated Users change anything.
+bool OthersMayWrite(const std::wstring& folder) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  EXPECT_EQ(GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                  nullptr, &sd),
+            ERROR_SUCCESS);
+  if (dacl == nullptr) {
+    LocalFree(sd);
+    return sd != nullptr;  // no list at all: everyone may do everything
+  }
+  const DWORD write = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES | FILE_DELETE_CHILD |
+                      DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+  bool others = false;
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+    LPWSTR sid = nullptr;
+    ConvertSidToStringSidW(&ace->SidStart, &sid);
+    const std::wstring text = sid ? sid : L"";
+    LocalFree(sid);
+    if ((text == L"S-1-1-0" || text == L"S-1-5-32-545" || text == L"S-1-5-11") && (ace->Mask & write)) others = true;
+  }
+  LocalFree(sd);
+  return others;
+}
+
+TEST_F(Install, OnlyAdministratorsMayChangeTheBackupFolder) {
+  // Made beforehand by a user, open to everyone.
+  Scene s(L"acl", "example.zip");
+  std::filesystem::create_directories(FsPath(s.backup()));
+  PSECURITY_DESCRIPTOR open = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr));
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL everyone = nullptr;
+  GetSecurityDescriptorDacl(open, &present, &everyone, &defaulted);
+  std::wstring backup = s.backup();
+  ASSERT_EQ(SetNamedSecurityInfoW(backup.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, everyone,
+                                  nullptr),
+            ERROR_SUCCESS);
+  LocalFree(open);
+  ASSERT_TRUE(OthersMayWrite(backup)) << "the prefix keeps no access list that the test could see";
+  s.Run();
+  EXPECT_EQ(s.host.results, std::vector{kSuccess});
+  EXPECT_FALSE(OthersMayWrite(backup));
 }
 
 int main(int argc, char** argv) {
