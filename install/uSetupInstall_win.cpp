@@ -15,7 +15,6 @@
 #include "platform/AnsiText.h"
 #include "platform/FolderLinks.h"
 #include "platform/FolderSecurity.h"
-#include "platform/MessageBoxes.h"
 #include "platform/ProgramPath.h"
 #include "support/DebugLog.h"
 #include "support/ErrorText.h"
@@ -28,15 +27,10 @@
 
 namespace {
 
-// The plain box with an OK button, titled with the application's title: the window shows the
-// archive component's messages that way.
-void ShowMessage(InstallHost& host, const std::wstring& text) {
-  TZipMaster& zip = host.archive();
-  if (zip.showMessage) {
-    zip.showMessage(text);
-    return;
-  }
-  PlainMessageBox(GetActiveWindow(), L"", text);
+// The archive component's report of its last failure, in the window's box.
+void ShowArchiveError(InstallHost& host) {
+  const TZipMaster& zip = host.archive();
+  if (!zip.Unattended() && !zip.ErrMessage().empty()) host.showMessage(zip.ErrMessage());
 }
 
 // A refused name in its record: every character outside printable ASCII as "?", so that the
@@ -83,6 +77,7 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
   zip.setUseDirOnlyEntries(true);
   zip.setPassword(kArchivePassword);
   if (openError != 0) {
+    ShowArchiveError(host);
     // The file is there but is no readable archive: nothing was installed, so no success.
     journal.Append(ZipErrorRecord(ZipErrorCode(openError, zip.ErrSystemCode()), dataFile));
     return false;
@@ -137,6 +132,7 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
 
     zip.setExtrBaseDir(entryFolder);
     if (const int rc = zip.Extract(); rc != 0) {
+      ShowArchiveError(host);
       journal.Append(ZipErrorRecord(ZipErrorCode(rc, zip.ErrSystemCode()), targetFile));
       return false;
     }
@@ -147,14 +143,14 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
   return true;
 }
 
-// The uninstaller, the shortcuts and the registry; success is currentPage 0.
-void RunStages(InstallHost& host, const InstallRun& run) {
+// The uninstaller, the shortcuts and the registry; true when all of them are done.
+bool RunStages(InstallHost& host, const InstallRun& run) {
   host.setProgressText(kInstallingUninstaller);
-  if (host.cancelRequested()) return;
-  if (!InstallUninstaller(run)) return;
+  if (host.cancelRequested()) return false;
+  if (!InstallUninstaller(run)) return false;
   host.setProgressText(kInstallingShortcuts);
-  if (host.cancelRequested()) return;
-  if (!CreateShortcuts(run)) return;
+  if (host.cancelRequested()) return false;
+  if (!CreateShortcuts(run)) return false;
   host.setProgressText(kRegistering);
   const std::wstring& key = SetupConfig.productRegistryKey;
   if (RegWriteString(key, kInstallPathValue, run.targetFolder))
@@ -163,56 +159,57 @@ void RunStages(InstallHost& host, const InstallRun& run) {
   run.journal.Append(kPublisherKeyRecord);
   host.setProgressText(L"");
   host.setProgressPosition(0);
-  SetupConfig.currentPage = 0;
+  return true;
 }
 
-// On every way out of the run: save the journal, show the outcome.
-void FinishInstall(InstallHost& host, const UninstallJournal& journal, const std::wstring& backupFolder) {
+// On every way out of the run: save the journal. The outcome is the wizard's to show.
+void FinishInstall(InstallResult& result, const UninstallJournal& journal, const std::wstring& backupFolder) {
   // A journal without records (the data file was missing) is not saved: it would replace the
   // uninstall.dat of an earlier installation with an empty one. Nor is one whose backup folder
   // turned out to be a link (the folder is then cleared).
   if (!journal.Empty() && !backupFolder.empty()) SaveJournal(journal, backupFolder + product::journalFileName);
-  if (SetupConfig.currentPage > 0) {
-    const std::wstring text = GetLngString(906, L"Fehler während der Installation.");
-    host.showResult(false, text);
-    SetupConfig.currentPage = -1;
-    LogProc(9, L"InstallAddon Ende [" + text + L"]");
-  } else {
-    const std::wstring text = GetLngString(905, L"Installation erfolgreich fertig gestellt.");
-    host.showResult(true, text);
-    host.enableNext(GetLngString(907, L"&Schließen"));
-    host.disableCancel();
-    LogProc(9, L"InstallAddon Ende [" + text + L"]");
-  }
+  result.finished = true;
+  const std::wstring text = result.success ? GetLngString(905, L"Installation erfolgreich fertig gestellt.")
+                                           : GetLngString(906, L"Fehler während der Installation.");
+  LogProc(9, L"InstallAddon Ende [" + text + L"]");
 }
 
 }  // namespace
 
-void InstallAddon(InstallHost& host) { InstallAddon(host, ProgramFileName()); }
+InstallResult InstallAddon(InstallHost& host, const InstallRequest& request) {
+  return InstallAddon(host, request, ProgramFileName());
+}
 
-void InstallAddon(InstallHost& host, const std::wstring& setupProgram) {
+InstallResult InstallAddon(InstallHost& host, const InstallRequest& request, const std::wstring& setupProgram) {
+  InstallResult result;
   UninstallJournal journal;
   std::wstring backupFolder;
   try {
-    // Refused on the wizard's thread, which is a single-threaded apartment from start-up.
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    host.pumpMessages();
-    host.setProgressLabel(kProgressLabel);
-    host.setProgressText(kCopyingFiles);
+    try {
+      // Refused on the wizard's thread, which is a single-threaded apartment from start-up.
+      CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+      host.pumpMessages();
+      host.setProgressLabel(kProgressLabel);
+      host.setProgressText(kCopyingFiles);
 
-    const std::wstring dataFile = WithTrailingDelimiter(host.sourceFolder()) + SetupConfig.dataFileName;
-    const InstallRun run{host.destinationFolder(), SetupConfig.uninstallDirName, SourceDirFromProgramPath(setupProgram),
-                         journal, [&host] { host.pumpMessages(); }};
-    const bool saveFiles = host.saveFilesChecked();
-    if (!FileExists(dataFile)) {
-      ShowMessage(host, kDataFileMissing);
-    } else {
-      backupFolder = run.targetFolder + run.uninstallDirName;
-      if (ExtractArchive(host, run, dataFile, backupFolder, setupProgram, saveFiles)) RunStages(host, run);
+      const std::wstring dataFile = WithTrailingDelimiter(request.sourceFolder) + SetupConfig.dataFileName;
+      const InstallRun run{request.targetFolder, SetupConfig.uninstallDirName, SourceDirFromProgramPath(setupProgram),
+                           journal, [&host] { host.pumpMessages(); }};
+      if (!FileExists(dataFile)) {
+        host.showMessage(kDataFileMissing);
+      } else {
+        backupFolder = run.targetFolder + run.uninstallDirName;
+        if (ExtractArchive(host, run, dataFile, backupFolder, setupProgram, request.saveFiles))
+          result.success = RunStages(host, run);
+      }
+    } catch (...) {
+      result.error = std::current_exception();
+      result.success = false;
     }
+    FinishInstall(result, journal, backupFolder);
   } catch (...) {
-    FinishInstall(host, journal, backupFolder);
-    throw;
+    // Saving the journal failed: no outcome to show, and that error is the one to report.
+    result.error = std::current_exception();
   }
-  FinishInstall(host, journal, backupFolder);
+  return result;
 }
