@@ -3,8 +3,9 @@
 // Built on libzip and std::filesystem; portable (no Windows headers).
 //
 // Settings are setter/getter pairs named after the settings (setZipFileName / ZipFileName).
-// No call raises an error: failures are shown through showMessage (unless Unattended) before
-// the call returns, logged at level 3, and Extract returns one of the numbers below.
+// No call raises an error: a failure is logged at level 3 and kept as ErrCode and ErrMessage
+// (Extract also returns the number, one of those below); the window shows the message in its
+// box after the call (unless Unattended).
 //
 // Files are written safely: each entry streams in bounded memory into "<target>.~setup-partial"
 // beside its target and is moved into place only after the whole entry was read and verified
@@ -99,7 +100,8 @@ class TZipMaster {
   TZipMaster(const TZipMaster&) = delete;
   TZipMaster& operator=(const TZipMaster&) = delete;
 
-  // Shows a failure to the user (the window: a modal box titled with its caption).
+  // Optional: also hands each failure's message over at once (unless Unattended); the tools
+  // and tests that count reports set it. The window does not: it shows ErrMessage itself.
   std::function<void(const std::wstring& text)> showMessage;
   // Processes pending window messages; called while long entries are extracted.
   std::function<void()> pumpMessages;

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <memory>
+
 #include "install/CreateDirWithJournal.h"
 #include "platform/FileExistence.h"
 #include "install/InstallHost.h"
@@ -43,8 +45,8 @@ std::wstring RefusedNameText(const std::wstring& name) {
 }
 
 // A link planted below the target folder on the way to relative: logged, true when found.
-bool LinkOnTheWay(const std::wstring& target, const std::wstring& relative) {
-  const FolderLinkCheck check = FindFolderLink(target, relative);
+bool LinkOnTheWay(FolderLinkGuard& links, const std::wstring& relative) {
+  const FolderLinkCheck check = links.Check(relative);
   if (check.linked) LogProc(3, L"InstallAddon: \"" + check.level + L"\" ist ein Link (Abzweigung); nichts wird dort angelegt");
   return check.linked;
 }
@@ -52,7 +54,7 @@ bool LinkOnTheWay(const std::wstring& target, const std::wstring& relative) {
 // The journal's header, the backup folder and the archive's entries. False when an extraction
 // failed (or an entry could not be dealt with safely). backupFolder is cleared when it is a
 // link: then nothing, not even the journal, may be written there.
-bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring& dataFile,
+bool ExtractArchive(InstallHost& host, const InstallRun& run, FolderLinkGuard& links, const std::wstring& dataFile,
                     std::wstring& backupFolder, const std::wstring& setupProgram, bool saveFiles) {
   UninstallJournal& journal = run.journal;
   journal.Append(JournalProgramLine(SetupConfig.productName, GetExeFileVersion(L"0409", false),
@@ -60,8 +62,7 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
   journal.Append(JournalSourceLine(setupProgram));
   journal.Append(JournalDestinationLine(backupFolder));
   CreateDirWithJournal(backupFolder, &journal);
-  const std::wstring& target = run.targetFolder;
-  if (LinkOnTheWay(target, run.uninstallDirName)) {
+  if (LinkOnTheWay(links, run.uninstallDirName)) {
     journal.Append(ZipErrorRecord(kReparsePointCode, backupFolder));
     backupFolder.clear();
     return false;
@@ -86,7 +87,7 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
   const int count = zip.Count();
   for (int i = 0; i < count; ++i) {
     zip.FSpecArgs().clear();
-    zip.setExtrBaseDir(target);
+    zip.setExtrBaseDir(run.targetFolder);
     const std::wstring name = zip.DirEntry(i).FileName;
     zip.FSpecArgs().push_back(name);
     const EntryNameParts parts = SplitEntryName(name);
@@ -100,19 +101,19 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
     const std::wstring entryFolder = zip.ExtrBaseDir() + parts.relativeFolder;
     const std::wstring targetFile = entryFolder + parts.fileName;
     // Nothing is created, moved or extracted through a link planted on the entry's way.
-    if (LinkOnTheWay(target, parts.relativeFolder)) {
+    if (LinkOnTheWay(links, parts.relativeFolder)) {
       journal.Append(ZipErrorRecord(kReparsePointCode, targetFile));
       return false;
     }
     if (!DirectoryExists(entryFolder)) {
       CreateDirWithJournal(entryFolder, &journal);
-      if (LinkOnTheWay(target, parts.relativeFolder)) {  // planted while the folders were made
+      if (LinkOnTheWay(links, parts.relativeFolder)) {  // planted while the folders were made
         journal.Append(ZipErrorRecord(kReparsePointCode, targetFile));
         return false;
       }
     }
     if (saveFiles && FileExists(targetFile)) {
-      if (LinkOnTheWay(target, run.uninstallDirName + parts.relativeFolder)) {
+      if (LinkOnTheWay(links, run.uninstallDirName + parts.relativeFolder)) {
         journal.Append(ZipErrorRecord(kReparsePointCode, targetFile));
         return false;
       }
@@ -184,6 +185,8 @@ InstallResult InstallAddon(InstallHost& host, const InstallRequest& request, con
   InstallResult result;
   UninstallJournal journal;
   std::wstring backupFolder;
+  // Held until the journal is saved: the folders found free of links stay so.
+  std::unique_ptr<FolderLinkGuard> links;
   try {
     try {
       // Refused on the wizard's thread, which is a single-threaded apartment from start-up.
@@ -199,7 +202,8 @@ InstallResult InstallAddon(InstallHost& host, const InstallRequest& request, con
         host.showMessage(kDataFileMissing);
       } else {
         backupFolder = run.targetFolder + run.uninstallDirName;
-        if (ExtractArchive(host, run, dataFile, backupFolder, setupProgram, request.saveFiles))
+        links = std::make_unique<FolderLinkGuard>(run.targetFolder);
+        if (ExtractArchive(host, run, *links, dataFile, backupFolder, setupProgram, request.saveFiles))
           result.success = RunStages(host, run);
       }
     } catch (...) {

@@ -2,13 +2,12 @@
 
 #include <windows.h>
 
-#include "platform/Handles.h"
-
 namespace {
 
-unique_handle OpenLevel(const std::wstring& path, DWORD flags) {
-  return unique_handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+unique_handle Open(const std::wstring& path, DWORD share, DWORD flags) {
+  return unique_handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
 }
 
@@ -30,15 +29,29 @@ bool SameName(const std::wstring& a, const std::wstring& b) {
          CSTR_EQUAL;
 }
 
+std::wstring Upper(std::wstring text) {
+  if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+// Whether final is parentFinal + "\" + name.
+bool LiesUnder(const std::wstring& final, const std::wstring& parentFinal, const std::wstring& name) {
+  if (parentFinal.empty() || final.size() <= parentFinal.size() + 1) return false;
+  return SameName(final.substr(0, parentFinal.size()), parentFinal) && final[parentFinal.size()] == L'\\' &&
+         SameName(final.substr(parentFinal.size() + 1), name);
+}
+
 }  // namespace
 
-FolderLinkCheck FindFolderLink(const std::wstring& base, const std::wstring& relative) {
+FolderLinkGuard::FolderLinkGuard(std::wstring base) : base(std::move(base)) {
+  const unique_handle handle = Open(this->base, kShareAll, 0);
+  if (handle) baseFinal = FinalPath(handle.get());
+}
+
+FolderLinkCheck FolderLinkGuard::Check(const std::wstring& relative) {
   FolderLinkCheck result;
-  // The base is trusted as it is: its final path is where its levels must lie.
-  const unique_handle baseHandle = OpenLevel(base, 0);
-  if (!baseHandle) return result;
-  std::wstring parentFinal = FinalPath(baseHandle.get());
   std::wstring path = base;
+  std::wstring parentFinal = baseFinal;
   size_t start = 0;
   while (start < relative.size()) {
     size_t end = relative.find_first_of(L"\\/", start);
@@ -47,21 +60,27 @@ FolderLinkCheck FindFolderLink(const std::wstring& base, const std::wstring& rel
     start = end + 1;
     if (name.empty()) continue;
     path += name + L"\\";
-    const unique_handle level = OpenLevel(path, FILE_FLAG_OPEN_REPARSE_POINT);
-    if (!level) return result;  // missing: created later, by the caller, as a plain folder
+    const std::wstring key = Upper(path);
+    if (auto it = held.find(key); it != held.end()) {
+      parentFinal = it->second.finalPath;
+      continue;
+    }
+    // Held without delete sharing where possible; someone else's open handle with delete
+    // access only costs the hold, not the check.
+    unique_handle handle = Open(path, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!handle && GetLastError() == ERROR_SHARING_VIOLATION) handle = Open(path, kShareAll, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!handle) return result;  // missing: made later, by the caller, as a plain folder
     FILE_ATTRIBUTE_TAG_INFO tag{};
-    const bool reparse = GetFileInformationByHandleEx(level.get(), FileAttributeTagInfo, &tag, sizeof tag) &&
+    const bool reparse = GetFileInformationByHandleEx(handle.get(), FileAttributeTagInfo, &tag, sizeof tag) &&
                          (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
-    const std::wstring final = FinalPath(level.get());
-    const bool elsewhere = parentFinal.empty() || final.size() <= parentFinal.size() + 1 ||
-                           !SameName(final.substr(0, parentFinal.size()), parentFinal) ||
-                           final[parentFinal.size()] != L'\\' || !SameName(final.substr(parentFinal.size() + 1), name);
-    if (reparse || elsewhere) {
+    std::wstring final = FinalPath(handle.get());
+    if (reparse || !LiesUnder(final, parentFinal, name)) {
       result.linked = true;
       result.level = path;
       return result;
     }
     parentFinal = final;
+    held.emplace(key, Level{std::move(handle), std::move(final)});
   }
   return result;
 }
