@@ -43,13 +43,16 @@ bool LiesUnder(const std::wstring& final, const std::wstring& parentFinal, const
 
 }  // namespace
 
-FolderLinkGuard::FolderLinkGuard(std::wstring base) : base(std::move(base)) {
-  const unique_handle handle = Open(this->base, kShareAll, 0);
-  if (handle) baseFinal = FinalPath(handle.get());
-}
+FolderLinkGuard::FolderLinkGuard(std::wstring base) : base(std::move(base)) {}
 
 FolderLinkCheck FolderLinkGuard::Check(const std::wstring& relative) {
   FolderLinkCheck result;
+  if (baseFinal.empty()) {
+    // Looked up at the first check that finds the base: the caller may create it first.
+    const unique_handle handle = Open(base, kShareAll, 0);
+    if (handle) baseFinal = FinalPath(handle.get());
+    if (baseFinal.empty()) return result;  // no base: nothing below it exists either
+  }
   std::wstring path = base;
   std::wstring parentFinal = baseFinal;
   size_t start = 0;

@@ -34,6 +34,6 @@ class FolderLinkGuard {
     std::wstring finalPath;
   };
   std::wstring base;
-  std::wstring baseFinal;             // empty when the base cannot be opened
+  std::wstring baseFinal;             // empty until a check finds the base
   std::map<std::wstring, Level> held;  // by the level's path in upper case
 };

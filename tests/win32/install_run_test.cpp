@@ -336,6 +336,18 @@ TEST_F(Install, WithoutTheUninstallerBesideTheSetupProgram) {
   EXPECT_EQ(OutcomeOf(s.result), Outcome::Failure);
 }
 
+TEST_F(Install, TargetFolderThatTheRunMakes) {
+  Scene s(L"newtarget", "example.zip");
+  std::filesystem::remove_all(FsPath(s.target));
+  s.Run();
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Success);
+  const auto journal = s.Journal();
+  ASSERT_GT(journal.size(), 5u);
+  EXPECT_EQ(journal[3], L"rmDir;" + s.target);
+  EXPECT_EQ(journal[4], L"rmDir;" + s.backup());
+  EXPECT_EQ(ReadBytes(s.target + L"Vehicles\\bus.cfg"), kBusCfg);
+}
+
 TEST_F(Install, AnEmptyArchiveInstallsNothingAndSucceeds) {
   Scene s(L"empty", "");
   WriteBytes(s.dataFile(), std::string("PK\x05\x06\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 22));
