@@ -9,9 +9,7 @@
 // its name; on any error nothing is left behind and an existing distribution stays as it was.
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -30,6 +28,7 @@
 #include "tools/kit/KitArchive.h"
 #include "tools/kit/KitCheck.h"
 #include "tools/kit/KitContent.h"
+#include "tools/kit/ToolFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -83,19 +82,8 @@ class Progress {
   int last_ = -1;
 };
 
-std::optional<std::vector<uint8_t>> ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return bytes;
-}
-
 bool WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return static_cast<bool>(out) || Fail(Shown(path) + ": cannot be written");
+  return WriteFileBytes(path, bytes) || Fail(Shown(path) + ": cannot be written");
 }
 
 // True when inner is outer or lies below it.
@@ -117,7 +105,7 @@ struct ShippedFile {
 bool ReadShipped(const Options& o, std::vector<ShippedFile>& files) {
   std::vector<std::wstring> lines;
   if (!o.texts.empty()) {
-    const auto texts = ReadBytes(o.texts);
+    const auto texts = ReadFileBytes(o.texts);
     if (!texts) return Fail(Shown(o.texts) + ": cannot be read");
     std::string error;
     if (!ParseTranslationLines(std::string_view(reinterpret_cast<const char*>(texts->data()), texts->size()), lines,
@@ -138,7 +126,7 @@ bool ReadShipped(const Options& o, std::vector<ShippedFile>& files) {
     if (input.from.empty()) continue;
     std::error_code ec;
     if (!fs::is_regular_file(input.from, ec)) return Fail(Shown(input.from) + ": not a file");
-    auto bytes = ReadBytes(input.from);
+    auto bytes = ReadFileBytes(input.from);
     if (!bytes) return Fail(Shown(input.from) + ": cannot be read");
     if (input.program && !o.texts.empty()) {
       bytes = WithLanguageBlock(std::move(*bytes), lines);

@@ -5,46 +5,25 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "support/Language.h"
 #include "support/LanguageTexts.h"
+#include "tools/kit/ToolFiles.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string Shown(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-std::optional<std::vector<uint8_t>> ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return bytes;
-}
-
-bool WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return static_cast<bool>(out);
-}
-
 int Run(const fs::path& exePath, const fs::path& textPath) {
-  const auto exe = ReadFile(exePath);
+  const auto exe = ReadFileBytes(exePath);
   if (!exe) {
     std::fprintf(stderr, "langblock: cannot read %s\n", Shown(exePath).c_str());
     return 1;
   }
-  const auto texts = ReadFile(textPath);
+  const auto texts = ReadFileBytes(textPath);
   if (!texts) {
     std::fprintf(stderr, "langblock: cannot read %s\n", Shown(textPath).c_str());
     return 1;
@@ -68,7 +47,7 @@ int Run(const fs::path& exePath, const fs::path& textPath) {
   temp += ".langblock.tmp";
   std::error_code ec;
   const fs::perms mode = fs::status(exePath, ec).permissions();
-  if (!WriteFile(temp, *result)) {
+  if (!WriteFileBytes(temp, *result)) {
     fs::remove(temp, ec);
     std::fprintf(stderr, "langblock: cannot write %s\n", Shown(temp).c_str());
     return 1;

@@ -44,11 +44,6 @@ std::optional<std::wstring> NameText(const fs::path& relative) {
 
 }  // namespace
 
-std::string Shown(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 std::wstring FoldedName(const std::wstring& name) {
   std::wstring folded = name;
   for (wchar_t& c : folded) c = FoldChar(c);

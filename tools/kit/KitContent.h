@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/kit/ToolFiles.h"
+
 struct KitEntry {
   std::string name;  // UTF-8, "/" separators, folders end with "/"
   std::filesystem::path source;
@@ -28,6 +30,3 @@ std::wstring FoldedName(const std::wstring& name);
 // reparse point, anything but a folder or regular file, a refused name, a name that is not
 // valid text, two names Windows would take for one file.
 bool CollectContent(const std::filesystem::path& root, std::vector<KitEntry>& entries, std::string& error);
-
-// A path for messages, as UTF-8.
-std::string Shown(const std::filesystem::path& path);
