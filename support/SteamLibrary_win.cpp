@@ -77,7 +77,9 @@ std::wstring GameFolderIn(const std::wstring& library) {
     return {};
   }
   // A link anywhere below the library could send the elevated setup into any folder.
-  for (const std::wstring& part : {library + L"\\steamapps", library + L"\\steamapps\\common", folder}) {
+  // Asked without the trailing "\", which would make the platform look through a link.
+  const std::wstring bare = folder.substr(0, folder.size() - 1);
+  for (const std::wstring& part : {library + L"\\steamapps", library + L"\\steamapps\\common", bare}) {
     if (IsReparsePoint(part)) {
       Refused(L"\"" + part + L"\" is a link");
       return {};

@@ -10,6 +10,8 @@
 #include <random>
 #include <string>
 
+#include <sys/wait.h>
+
 #include "install/InstallRules.h"
 #include "install/ZipMaster.h"
 #include "support/Language.h"

@@ -133,6 +133,21 @@ TEST_F(SteamLibraryTest, RefusedOrMissingInstallDirFallsBack) {
   }
 }
 
+TEST_F(SteamLibraryTest, LinkedGameFolderFallsBack) {
+  SetValue(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, L"SOFTWARE\\Valve\\Steam", L"InstallPath", client.wstring());
+  WriteText(library / L"steamapps" / L"appmanifest_555010.acf", Manifest("Verlinkt"));
+  fs::create_directories(root / L"Ziel");
+  const fs::path link = library / L"steamapps" / L"common" / L"Verlinkt";
+  if (!CreateSymbolicLinkW(link.c_str(), (root / L"Ziel").c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY))
+    GTEST_SKIP() << "no directory links here: " << GetLastError();
+  // Wine 8 makes the link but does not report it as a reparse point.
+  const DWORD attributes = GetFileAttributesW(link.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    GTEST_SKIP() << "the platform does not report the link as a reparse point";
+  EXPECT_EQ(ProposeTargetFolder(L"InstallLocation", kSub, L""), Fallback());
+  EXPECT_TRUE(LoggedContaining(L"is a link"));
+}
+
 TEST_F(SteamLibraryTest, RefusedLibraryPathIsSkipped) {
   SetValue(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, L"SOFTWARE\\Valve\\Steam", L"InstallPath", client.wstring());
   // A relative and a network library are not searched, the one after them is.
