@@ -21,12 +21,12 @@ wchar_t FoldChar(wchar_t c) {
   const auto u = static_cast<unsigned>(c);
   if (u >= 'A' && u <= 'Z') return static_cast<wchar_t>(u + 32);
   if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return static_cast<wchar_t>(u + 32);
+  if (u == 0x178) return static_cast<wchar_t>(0xFF);
   if (u >= 0x100 && u <= 0x17F && u != 0x130 && u != 0x131 && u != 0x138 && u != 0x149 && u != 0x17F) {
     // Pairs start at an even code point, except in 0x139..0x148 and 0x179..0x17E.
     const bool oddPairs = (u >= 0x139 && u <= 0x148) || (u >= 0x179 && u <= 0x17E);
     if (oddPairs ? (u % 2 == 1) : (u % 2 == 0)) return static_cast<wchar_t>(u + 1);
   }
-  if (u == 0x178) return static_cast<wchar_t>(0xFF);
   return c;
 }
 
