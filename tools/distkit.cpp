@@ -137,6 +137,21 @@ bool ReadShipped(const Options& o, std::vector<ShippedFile>& files) {
   return true;
 }
 
+// Only a folder holding nothing but what the kit writes may be replaced, so that a mistyped
+// path cannot remove anything else.
+bool IsDistribution(const fs::path& folder) {
+  std::error_code ec;
+  if (!fs::is_directory(fs::symlink_status(folder, ec))) return false;
+  const std::wstring data = std::wstring(product::dataFileBaseName) + product::dataFileExtension;
+  for (const auto& entry : fs::directory_iterator(folder, ec)) {
+    const std::wstring name = entry.path().filename().wstring();
+    if (name != L"Setup.exe" && name != product::uninstallerFileName && name != data && name != L"Lizenzvertrag.rtf" &&
+        name != L"Readme.txt")
+      return false;
+  }
+  return !ec;
+}
+
 // A new hidden folder beside the distribution folder.
 std::optional<fs::path> MakeStaging(const fs::path& output) {
   std::random_device random;
@@ -181,8 +196,11 @@ bool Build(const Options& o, fs::path& staging) {
   if (!IsValidUtf8(Shown(output))) return Fail(Shown(o.output) + ": the path is not valid text");
   if (Inside(output, content) || Inside(content, output))
     return Fail("the distribution folder and the content folder must lie apart");
-  if (fs::exists(fs::symlink_status(output, ec)) && !o.replace)
-    return Fail(Shown(output) + ": exists already (remove it, or give --replace)");
+  if (fs::exists(fs::symlink_status(output, ec))) {
+    if (!o.replace) return Fail(Shown(output) + ": exists already (remove it, or give --replace)");
+    if (!IsDistribution(output))
+      return Fail(Shown(output) + ": holds more than a distribution; --replace replaces only a distribution folder");
+  }
   if (!fs::is_directory(output.parent_path(), ec)) return Fail(Shown(output.parent_path()) + ": folder missing");
 
   std::vector<ShippedFile> shipped;

@@ -179,18 +179,25 @@ TEST_F(DistKitTest, RefusesUnsafeContentWithoutOutput) {
 }
 
 TEST_F(DistKitTest, ExistingDistributionReplacedOnlyOnRequestAndSuccess) {
-  WriteAll(dist / "old.txt", "old");
+  WriteAll(dist / "Setup.exe", "old");
+  WriteAll(dist / "Readme.txt", "old notes");
   EXPECT_EQ(Kit("", dist), 1);
-  EXPECT_EQ(Tree(dist).size(), 1u);
+  EXPECT_EQ(Tree(dist).size(), 2u);
   // A failed build keeps the old distribution.
   WriteAll(content / "NUL", "");
   EXPECT_EQ(Kit("--replace", dist), 1);
-  EXPECT_EQ(ReadAll(dist / "old.txt"), "old");
+  EXPECT_EQ(ReadAll(dist / "Setup.exe"), "old");
   fs::remove(content / "NUL");
   EXPECT_EQ(Kit("--replace", dist), 0);
-  EXPECT_FALSE(fs::exists(dist / "old.txt"));
+  EXPECT_EQ(ReadAll(dist / "Setup.exe"), "MZ setup stand-in");
+  EXPECT_FALSE(fs::exists(dist / "Readme.txt"));
   EXPECT_TRUE(fs::exists(Archive()));
   EXPECT_TRUE(NoLeftovers());
+  // A folder that holds anything else is never replaced.
+  WriteAll(dist / "Spielstand.sav", "keep");
+  EXPECT_EQ(Kit("--replace", dist), 1);
+  EXPECT_EQ(ReadAll(dist / "Spielstand.sav"), "keep");
+  EXPECT_TRUE(fs::exists(Archive()));
 }
 
 TEST(DistKitNames, RefusesWhatTheSetupCannotInstall) {
