@@ -43,15 +43,19 @@ void TfmSetupMain::SetDestination(const std::wstring& valueName, const std::wstr
 void TfmSetupMain::SetFreeSpace(const std::wstring& drive) {
   TZipMaster& zip = *zipMaster;
   int64_t total = 0;
+  std::wstring report;
   {
     // Setting the name and the directory-entry option each read the archive's listing.
     CursorGuard hourglass;
     zip.setZipFileName(SetupConfig.dataFileName);
+    if (zip.ErrCode() != 0 && !zip.Unattended()) report = zip.ErrMessage();
     zip.setUseDirOnlyEntries(true);
     zip.setExtrBaseDir(drive);
     zip.FSpecArgs().push_back(L"*.*");
     for (int i = 0; i < zip.Count(); ++i) total += zip.DirEntry(i).UncompressedSize;
   }
+  // The component's report, before any box of the settings step.
+  if (!report.empty()) showArchiveMessage(report);
   if (total != 0) SetupConfig.requiredBytes = total;
   SetWindowTextString(control(ctl::leBenoetigt), FormatByteSize(0, 0, static_cast<double>(SetupConfig.requiredBytes)));
 
@@ -98,4 +102,4 @@ void TfmSetupMain::btSourcePathClick() {
 // PrepareShortcutNames comes from the shortcut stage (install/MyCreateShortCut).
 
 // The install run of the installation engine.
-void RunInstall(InstallHost& host) { InstallAddon(host); }
+InstallResult RunInstall(InstallHost& host, const InstallRequest& request) { return InstallAddon(host, request); }

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -66,8 +67,9 @@ class SettingsWindow : public ::testing::Test {
   void TearDown() override { DestroyWindow(other); }
 
   // Clicks the target folder's browse button; a watcher notes the owner of the browser and
-  // whether the wizard could be clicked under it, then cancels it.
+  // whether the wizard could be clicked under it, cancels it, then answers the boxes that follow.
   void BrowseAndCancel() {
+    std::atomic<bool> done{false};
     std::thread watcher([&] {
       HWND box = nullptr;
       for (int i = 0; i < 500 && !box; ++i, Sleep(20)) box = FindDialogOf(GetCurrentProcessId());
@@ -76,8 +78,18 @@ class SettingsWindow : public ::testing::Test {
       browserOwner = GetWindow(box, GW_OWNER);
       wizardEnabledUnderBrowser = IsWindowEnabled(window->handle());
       PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      while (IsWindow(box)) Sleep(20);
+      while (!done) {
+        if (HWND later = FindDialogOf(GetCurrentProcessId())) {
+          ++laterBoxes;
+          PostMessageW(later, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+          while (IsWindow(later)) Sleep(20);
+        }
+        Sleep(20);
+      }
     });
     window->btDestPathClick();
+    done = true;
     watcher.join();
   }
 
@@ -85,6 +97,7 @@ class SettingsWindow : public ::testing::Test {
   HWND other = nullptr;
   HWND browserOwner = nullptr;
   bool wizardEnabledUnderBrowser = true;
+  std::atomic<int> laterBoxes{0};
 };
 TfmSetupMain* SettingsWindow::window = nullptr;
 }  // namespace
@@ -97,7 +110,7 @@ TEST_F(SettingsWindow, FolderBrowserIsModalToTheWizard) {
 }
 
 // Reading the archive's listing is the slow part: the hourglass is shown while it runs (here a
-// damaged archive, whose report comes while the listing is being read).
+// damaged archive, whose report the component hands over while the listing is being read).
 TEST_F(SettingsWindow, HourglassCoversTheArchiveListing) {
   const std::filesystem::path damaged = std::filesystem::temp_directory_path() / L"hourglass-damaged.dat";
   {
@@ -117,6 +130,7 @@ TEST_F(SettingsWindow, HourglassCoversTheArchiveListing) {
   std::filesystem::remove(damaged);
   ASSERT_TRUE(reported);
   EXPECT_EQ(during, LoadCursorW(nullptr, IDC_WAIT));
+  EXPECT_EQ(laterBoxes.load(), 1) << "the window shows the component's report";
   EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_WAIT)) << "the hourglass ends with the listing";
 }
 
