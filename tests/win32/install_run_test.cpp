@@ -7,6 +7,7 @@
 
 #include "install/JournalFile_win.h"
 #include "support/SetupError.h"
+#include "tests/ProgramExpectations.h"
 #include "tests/win32/InstallTestSupport.h"
 
 using namespace install_test;
@@ -107,8 +108,8 @@ TEST_F(Install, ExampleJournalByteForByteAndWhatItDescribes) {
   const std::wstring b = s.backup(), t = s.target, m = s.menu;
   const std::vector<std::wstring> expected = {
       // Wine's default version record; the test program carries the product's version record.
-      L"Program=Drivona2 Ostrauwen Version 1.2 [Version=1.0.2.41,  Windows=Windows PE Service Pack 1 (Build "
-      L"6.1.7601) (64-Bit)]",
+      L"Program=Drivona2 Ostrauwen Version 1.2 [Version=1.0.2.41,  Windows=" + std::wstring(kBuiltProgram.windowsText) +
+          L"]",
       L"Quelle=" + s.dist + L"Setup.exe",
       L"Destination=" + b,
       L"rmDir;" + b,
