@@ -33,12 +33,6 @@ unsigned MachineOf(const std::wstring& file) {
   return byte(pe + 4) | byte(pe + 5) << 8;
 }
 
-std::string Latin1(const std::wstring& text) {
-  std::string bytes;
-  for (wchar_t c : text) bytes += static_cast<char>(c);
-  return bytes;
-}
-
 bool KeyExists(const wchar_t* key, REGSAM view) {
   HKEY handle = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | view, &handle) != ERROR_SUCCESS) return false;
@@ -48,7 +42,8 @@ bool KeyExists(const wchar_t* key, REGSAM view) {
 
 const std::wstring kTarget = L"C:\\Spiele\\Drivona 2\\";
 const std::wstring kBackup = kTarget + L"Uninstall_Drivona2 Ostrauwen V1.2\\";
-const std::wstring kPublisherMenu = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quellmark Media\\";
+const std::wstring kPrograms = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\";
+const std::wstring kPublisherMenu = kPrograms + L"Quellmark Media\\";
 const std::wstring kMenu = kPublisherMenu + L"Drivona2 Ostrauwen\\";
 
 // The product's traces in the prefix: none before and none after the scenario.
@@ -92,38 +87,8 @@ TEST(ShippedSetup, StartUpTextsAndTheExampleInstallation) {
   ASSERT_TRUE(app.Click(ctl::btWeiter));  // returns when the run is over
   EXPECT_EQ(app.Text(ctl::laSetupRslt), L"Installation erfolgreich fertig gestellt.");
 
-  const std::wstring uninstallKey =
-      L"DelRegValue;\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\";
-  const std::vector<std::wstring> expected = {
-      L"Program=Drivona2 Ostrauwen Version 1.2 [Version=1.0.2.41,  Windows=" + std::wstring(kPe32Program.windowsText) +
-          L"]",
-      L"Quelle=" + dist.setupExe(),
-      L"Destination=C:\\Spiele\\Drivona 2\\Uninstall_Drivona2 Ostrauwen V1.2\\",
-      L"rmDir;C:\\Spiele\\Drivona 2\\Uninstall_Drivona2 Ostrauwen V1.2\\",
-      L"rmDir;C:\\Spiele\\Drivona 2\\maps\\",
-      L"rmDir;C:\\Spiele\\Drivona 2\\maps\\Ostrauwen\\",
-      L"Delete;C:\\Spiele\\Drivona 2\\maps\\Ostrauwen\\global.cfg",
-      L"Move;C:\\Spiele\\Drivona 2\\Vehicles\\bus.cfg;C:\\Spiele\\Drivona 2\\Uninstall_Drivona2 Ostrauwen "
-      L"V1.2\\Vehicles\\bus.cfg",
-      L"RenDel;C:\\Spiele\\Drivona 2\\Uninstall_Drivona2 Ostrauwen V1.2\\uninstall.exe",
-      uninstallKey + L"DisplayName",
-      uninstallKey + L"UninstallString",
-      uninstallKey + L"Publisher",
-      L"DelRegKey;\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\",
-      L"rmDir;C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quellmark Media\\",
-      L"rmDir;C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quellmark Media\\Drivona2 Ostrauwen\\",
-      L"Delete;" + kMenu + L"Drivona2 Ostrauwen Version 1.2 entfernen.lnk",
-      L"Delete;" + kMenu + L"Quellmark Media Webseite besuchen.URL",
-      L"CreateError;2;C:\\Spiele\\Drivona 2\\Ostrauwen-Handbuch.pdf",
-      L"CreateError;2;C:\\Spiele\\Drivona 2\\Ostrauwen_Liniennetzplan_Tag.pdf",
-      L"CreateError;2;C:\\Spiele\\Drivona 2\\Ostrauwen_Liniennetzplan_Nacht.pdf",
-      L"Delete;" + kMenu + L"Verzeichnis mit Fahr- und Umlaufpläne öffnen.lnk",
-      L"DelRegValue;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\\\InstallPath",
-      L"DelRegKey;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\\\",
-      L"DelRegKey;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\",
-  };
-  std::string expectedBytes;
-  for (const std::wstring& line : expected) expectedBytes += Latin1(line) + "\r\n";
+  const std::string expectedBytes = it::ExampleJournalBytes(
+      dist.setupExe(), kTarget, kPrograms, kPe32Program.windowsText);
   EXPECT_EQ(it::ReadBytes(kBackup + L"uninstall.dat"), expectedBytes);
 
   EXPECT_EQ(it::ReadBytes(kTarget + L"maps\\Ostrauwen\\global.cfg"), "[Global]\r\nName=Ostrauwen\r\nVersion=1.2\r\n");
