@@ -3,7 +3,6 @@
 // values in the 32-bit view and the Start-menu links read back. In the win32 build the program
 // is this build's Setup.exe; a 64-bit build drives the win32 build's one. SETUP_PE32_EXE (a
 // Unix path) names another copy, for example one whose version record was removed.
-#include <algorithm>
 #include <set>
 
 #include "tests/ProgramExpectations.h"
