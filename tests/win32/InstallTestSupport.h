@@ -122,9 +122,9 @@ inline std::string Latin1(const std::wstring& text) {
   return bytes;
 }
 
-// The saved journal of the example installation: the archive example.zip, the target's maps\
-// missing and its Vehicles\bus.cfg backed up, none of the documents, no publisher folder below
-// the Start-menu Programs folder yet. All folders end with "\".
+// The saved journal of the example installation: the archive example.zip, the folder "maps"
+// missing in the target and its Vehicles\bus.cfg backed up, none of the documents, no publisher
+// folder below the Start-menu Programs folder yet. All folders end with "\".
 inline std::string ExampleJournalBytes(const std::wstring& setupExe, const std::wstring& target,
                                        const std::wstring& programs, const std::wstring& windowsText) {
   const std::wstring b = target + L"Uninstall_Drivona2 Ostrauwen V1.2\\", t = target;
