@@ -43,6 +43,8 @@ void TfmSetupMain::SetDestination(const std::wstring& valueName, const std::wstr
 void TfmSetupMain::SetFreeSpace(const std::wstring& drive) {
   TZipMaster& zip = *zipMaster;
   zip.setZipFileName(SetupConfig.dataFileName);
+  // The component's report, before any box of the settings step.
+  if (zip.ErrCode() != 0 && !zip.Unattended()) showArchiveMessage(zip.ErrMessage());
   zip.setUseDirOnlyEntries(true);
   zip.setExtrBaseDir(drive);
   zip.FSpecArgs().push_back(L"*.*");
@@ -97,4 +99,4 @@ void TfmSetupMain::btSourcePathClick() {
 // PrepareShortcutNames comes from the shortcut stage (install/MyCreateShortCut).
 
 // The install run of the installation engine.
-void RunInstall(InstallHost& host) { InstallAddon(host); }
+InstallResult RunInstall(InstallHost& host, const InstallRequest& request) { return InstallAddon(host, request); }

@@ -177,8 +177,6 @@ Win32Class ClassFor(const ControlSpec& c) {
 }  // namespace
 
 TfmSetupMain::TfmSetupMain() : privilegeTest(DefaultPrivilegeTest), zipMaster(std::make_unique<TZipMaster>()) {
-  // The component reports its failures itself, in a box titled with the application's title.
-  zipMaster->showMessage = [this](const std::wstring& text) { showArchiveMessage(text); };
   zipMaster->pumpMessages = PumpMessages;
 }
 
@@ -486,6 +484,7 @@ void TfmSetupMain::btWeiterClick() {
     return;
   }
   if (SetupConfig.currentPage >= SetupConfig.lastPage) {
+    const InstallRequest request = InstallRequestFromSettings();
     SetupConfig.currentPage += 1;
     DisplayForm();
     SetupConfig.cancelRequested = false;
@@ -498,7 +497,9 @@ void TfmSetupMain::btWeiterClick() {
         if (window->fClosePending) PostMessageW(window->fHandle, WM_CLOSE, 0, 0);
       }
     } runEnd{this};
-    RunInstall(*this);
+    const InstallResult result = RunInstall(*this, request);
+    ShowInstallResult(result);
+    if (result.error) std::rethrow_exception(result.error);
     return;
   }
   SetupConfig.currentPage += 1;
@@ -601,10 +602,30 @@ void TfmSetupMain::sbMainResize() {
 }
 
 // InstallHost
-std::wstring TfmSetupMain::destinationFolder() { return GetWindowTextString(control(ctl::LeDestination)); }
-std::wstring TfmSetupMain::sourceFolder() { return GetWindowTextString(control(ctl::leSource)); }
-bool TfmSetupMain::saveFilesChecked() {
-  return SendMessageW(control(ctl::cbSaveFiles), BM_GETCHECK, 0, 0) == BST_CHECKED;
+InstallRequest TfmSetupMain::InstallRequestFromSettings() {
+  InstallRequest request;
+  request.targetFolder = GetWindowTextString(control(ctl::LeDestination));
+  request.sourceFolder = GetWindowTextString(control(ctl::leSource));
+  request.saveFiles = SendMessageW(control(ctl::cbSaveFiles), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return request;
+}
+void TfmSetupMain::ShowInstallResult(const InstallResult& result) {
+  if (!result.finished) {
+    // The journal could not be saved: the label stays empty; a run that had got through its
+    // stages still counts as done.
+    if (result.success) SetupConfig.currentPage = 0;
+    return;
+  }
+  if (result.success) {
+    SetupConfig.currentPage = 0;
+    showResult(true, GetLngString(905, L"Installation erfolgreich fertig gestellt."));
+    SetNextEnabled(true);
+    SetWindowTextString(control(ctl::btWeiter), GetLngString(907, L"&Schließen"));
+    EnableWindow(control(ctl::btAbbrechen), FALSE);
+  } else {
+    SetupConfig.currentPage = -1;
+    showResult(false, GetLngString(906, L"Fehler während der Installation."));
+  }
 }
 void TfmSetupMain::setProgressLabel(const std::wstring& text) {
   // The label keeps its place and grows with its text.
@@ -622,11 +643,6 @@ void TfmSetupMain::showResult(bool success, const std::wstring& text) {
   SetWindowTextString(label, text);
   SizeLabelToText(ctl::laSetupRslt);
 }
-void TfmSetupMain::enableNext(const std::wstring& caption) {
-  SetNextEnabled(true);
-  SetWindowTextString(control(ctl::btWeiter), caption);
-}
-void TfmSetupMain::disableCancel() { EnableWindow(control(ctl::btAbbrechen), FALSE); }
 bool TfmSetupMain::cancelRequested() { return SetupConfig.cancelRequested; }
 void TfmSetupMain::pumpMessages() { PumpMessages(); }
 void TfmSetupMain::showArchiveMessage(const std::wstring& text) {

@@ -147,3 +147,24 @@ TEST(InstallRun, CloseRequestDuringTheExtraction) {
     EXPECT_FALSE(it::Exists(s.target + L"many\\f600.txt"));
   }
 }
+
+// A failing extraction: the archive component's report comes first, in a box titled with the
+// program's title, then the failure text; the close box then ends the program without a question.
+TEST(InstallRun, FailedExtractionShowsTheComponentsBoxThenTheFailureText) {
+  Installation s(L"damaged", "damaged.zip");
+  s.OpenSettings();
+  ASSERT_TRUE(s.app.PostClick(ctl::btWeiter));
+  MessageBoxInfo box = s.app.WaitForMessageBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box.title, L"Addon Drivona2 Ostrauwen Version 1.2 - Setup");
+  EXPECT_NE(box.text.find(L"\"zwei.txt\""), std::wstring::npos);
+  EXPECT_EQ(s.app.Text(ctl::laSetupRslt), L"");
+  ASSERT_TRUE(s.app.Press(box, IDOK));
+  ASSERT_TRUE(SetupApp::WaitFor([&] { return !s.app.Text(ctl::laSetupRslt).empty(); }));
+  EXPECT_EQ(s.app.Text(ctl::laSetupRslt), L"Fehler während der Installation.");
+  EXPECT_FALSE(s.app.Enabled(ctl::btWeiter));
+  EXPECT_TRUE(s.app.Enabled(ctl::btAbbrechen));
+  EXPECT_EQ(it::JournalLines(s.backup() + L"uninstall.dat").back(), L"ZipError;1392;" + s.target + L"zwei.txt");
+  ASSERT_TRUE(PostMessageW(s.app.MainWindow(), WM_CLOSE, 0, 0));
+  EXPECT_EQ(s.app.WaitForExit(), 0);
+}

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "install/InstallHost.h"
+#include "install/InstallRequest.h"
 #include "install/MyCreateShortCut.h"
 #include "install/ZipMaster.h"
 #include "platform/ComPtr.h"
@@ -27,39 +28,23 @@ namespace install_test {
 // What the run did to its window, in order.
 class TestHost : public InstallHost {
  public:
-  TestHost() {
-    zip.showMessage = [this](const std::wstring& text) { messages.push_back(text); };
-  }
-  std::wstring destination, source;
-  bool saveFiles = true;
   std::function<void(TestHost&)> onPump;  // runs at every pump, e.g. to cancel
 
   std::vector<std::wstring> labels, texts, messages;
   std::vector<int> positions;
-  std::vector<std::pair<bool, std::wstring>> results;
-  std::wstring nextCaption;
-  bool nextEnabled = false, cancelDisabled = false;
   int pumps = 0;
   TZipMaster zip;
 
-  std::wstring destinationFolder() override { return destination; }
-  std::wstring sourceFolder() override { return source; }
-  bool saveFilesChecked() override { return saveFiles; }
   void setProgressLabel(const std::wstring& text) override { labels.push_back(text); }
   void setProgressText(const std::wstring& text) override { texts.push_back(text); }
   void setProgressPosition(int percent) override { positions.push_back(percent); }
-  void showResult(bool success, const std::wstring& text) override { results.emplace_back(success, text); }
-  void enableNext(const std::wstring& caption) override {
-    nextEnabled = true;
-    nextCaption = caption;
-  }
-  void disableCancel() override { cancelDisabled = true; }
   bool cancelRequested() override { return SetupConfig.cancelRequested; }
   void pumpMessages() override {
     ++pumps;
     if (onPump) onPump(*this);
   }
   TZipMaster& archive() override { return zip; }
+  void showMessage(const std::wstring& text) override { messages.push_back(text); }
 
   // Forgets what an earlier run did, for a second run through the same window.
   void ClearRecords() {
@@ -67,15 +52,16 @@ class TestHost : public InstallHost {
     texts.clear();
     messages.clear();
     positions.clear();
-    results.clear();
-    nextCaption.clear();
-    nextEnabled = cancelDisabled = false;
     pumps = 0;
   }
 };
 
-inline const std::pair<bool, std::wstring> kSuccess{true, L"Installation erfolgreich fertig gestellt."};
-inline const std::pair<bool, std::wstring> kFailure{false, L"Fehler während der Installation."};
+// The outcome of a run as the wizard shows it.
+enum class Outcome { Success, Failure, NotShown };
+inline Outcome OutcomeOf(const InstallResult& result) {
+  if (!result.finished) return Outcome::NotShown;
+  return result.success ? Outcome::Success : Outcome::Failure;
+}
 
 inline std::filesystem::path FsPath(const std::wstring& path) { return std::filesystem::path(path); }
 
