@@ -15,6 +15,10 @@
 
 using namespace std::chrono_literals;
 
+// A timeout of the driver grown by SETUP_TIMEOUT_FACTOR, which the harness sets where 32-bit
+// code runs emulated (every step of the program is then many times slower); 1 when unset.
+std::chrono::milliseconds Scaled(std::chrono::milliseconds timeout);
+
 struct MessageBoxInfo {
   HWND handle = nullptr;
   std::wstring title;
@@ -43,7 +47,7 @@ class SetupApp {
   // Waits until the predicate holds (polling), false on timeout.
   template <typename Pred>
   static bool WaitFor(Pred pred, std::chrono::milliseconds timeout = 10s) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
+    const auto end = std::chrono::steady_clock::now() + Scaled(timeout);
     while (std::chrono::steady_clock::now() < end) {
       if (pred()) return true;
       Sleep(20);
