@@ -1,0 +1,135 @@
+#include "uninstaller/SafeFiles_win.h"
+
+#include <cwctype>
+
+namespace {
+constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+std::wstring WithoutLongPrefix(std::wstring path) {
+  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
+  if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
+  return path;
+}
+
+std::wstring FinalPathOf(HANDLE handle) {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD n = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0) return {};
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      return WithoutLongPrefix(buffer);
+    }
+    buffer.resize(n + 1);
+  }
+  return {};
+}
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+  return text;
+}
+
+std::wstring WithDelimiter(std::wstring folder) {
+  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+  return folder;
+}
+}  // namespace
+
+OpenedEntry OpenEntry(const std::wstring& path) {
+  OpenedEntry entry;
+  entry.handle.reset(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShare, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!entry.handle) {
+    entry.error = GetLastError();
+    switch (entry.error) {
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_PATH_NOT_FOUND:
+      case ERROR_INVALID_NAME:
+        entry.kind = EntryKind::Absent;
+        break;
+      case ERROR_SHARING_VIOLATION:
+      case ERROR_LOCK_VIOLATION:
+      case ERROR_ACCESS_DENIED:
+        entry.kind = EntryKind::InUse;
+        break;
+      default:
+        entry.kind = EntryKind::Failed;
+    }
+    return entry;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(entry.handle.get(), &info)) {
+    entry.error = GetLastError();
+    entry.kind = EntryKind::Failed;
+    return entry;
+  }
+  entry.finalPath = FinalPathOf(entry.handle.get());
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    entry.kind = EntryKind::ReparsePoint;
+  else if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    entry.kind = EntryKind::Folder;
+  else
+    entry.kind = EntryKind::File;
+  if (entry.kind == EntryKind::Folder) entry.finalPath = WithDelimiter(entry.finalPath);
+  entry.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  entry.lastWrite = (static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
+  return entry;
+}
+
+std::wstring FinalFolderPath(const std::wstring& folder) {
+  unique_handle handle(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShare, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle) return {};
+  const std::wstring path = FinalPathOf(handle.get());
+  return path.empty() ? path : WithDelimiter(path);
+}
+
+bool PathInside(const std::wstring& path, const std::wstring& folder, bool allowSelf) {
+  if (path.empty() || folder.empty()) return false;
+  const std::wstring p = Lower(WithDelimiter(path));
+  const std::wstring f = Lower(WithDelimiter(folder));
+  if (p.size() < f.size() || p.compare(0, f.size(), f) != 0) return false;
+  return allowSelf || p.size() > f.size();
+}
+
+bool FolderEmpty(const OpenedEntry& folder) {
+  if (folder.kind != EntryKind::Folder || folder.finalPath.empty()) return false;
+  WIN32_FIND_DATAW data{};
+  HANDLE find = FindFirstFileW((folder.finalPath + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  bool empty = true;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") empty = false;
+  } while (empty && FindNextFileW(find, &data));
+  FindClose(find);
+  return empty;
+}
+
+bool DeleteOpened(OpenedEntry& entry) {
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  if (!SetFileInformationByHandle(entry.handle.get(), FileDispositionInfo, &disposition, sizeof(disposition)))
+    return false;
+  entry.handle.reset();  // the entry goes now
+  return true;
+}
+
+bool RenameOpened(OpenedEntry& entry, const std::wstring& newPath, bool replace) {
+  const size_t bytes = sizeof(FILE_RENAME_INFO) + newPath.size() * sizeof(wchar_t);
+  std::vector<uint8_t> buffer(bytes, 0);
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = replace ? TRUE : FALSE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(newPath.size() * sizeof(wchar_t));
+  std::copy(newPath.begin(), newPath.end(), info->FileName);
+  if (!SetFileInformationByHandle(entry.handle.get(), FileRenameInfo, info, static_cast<DWORD>(bytes))) return false;
+  entry.handle.reset();
+  return true;
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L'\\');
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}

@@ -1,0 +1,48 @@
+// File and folder operations of the uninstaller that follow no reparse point: each path is
+// opened with FILE_FLAG_OPEN_REPARSE_POINT, its kind is read from the opened handle, and
+// deleting and renaming go through that same handle, so nothing can be swapped in between.
+// The handle's final path tells where it really lies, whatever junction sits above it.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Handles.h"
+
+enum class EntryKind { Absent, File, Folder, ReparsePoint, InUse, Failed };
+
+struct OpenedEntry {
+  unique_handle handle;
+  EntryKind kind = EntryKind::Absent;
+  uint64_t size = 0;
+  uint64_t lastWrite = 0;  // FILETIME as one number (100 ns since 1601, UTC)
+  std::wstring finalPath;  // "C:\..." without the \\?\ prefix; empty when not opened
+  DWORD error = 0;         // the system error when kind is InUse or Failed
+};
+
+// Opens path for deletion or renaming (DELETE access; readers and writers are still allowed
+// while it is open). A folder is opened as such; a link or junction as itself.
+OpenedEntry OpenEntry(const std::wstring& path);
+
+// The final path of an existing folder (its own reparse points followed), for the allowed areas.
+std::wstring FinalFolderPath(const std::wstring& folder);
+
+// Whether path lies inside folder (both final paths, compared without regard to case; folder
+// ends with "\"). The folder itself counts as inside when allowSelf is true.
+bool PathInside(const std::wstring& path, const std::wstring& folder, bool allowSelf = false);
+
+// Whether the opened folder holds nothing (its children are looked at below its final path).
+bool FolderEmpty(const OpenedEntry& folder);
+
+// Marks the opened entry for deletion; it goes when the handle closes. A folder that is not
+// empty fails with ERROR_DIR_NOT_EMPTY. False with the system error in the last error.
+bool DeleteOpened(OpenedEntry& entry);
+
+// Renames the opened entry to newPath (a full path), replacing an existing file there when
+// replace is true. False with the system error in the last error.
+bool RenameOpened(OpenedEntry& entry, const std::wstring& newPath, bool replace);
+
+// The folder of a path, with its trailing "\".
+std::wstring FolderOf(const std::wstring& path);
