@@ -13,6 +13,7 @@ enum class ExitCode : int {
   AlreadyRunning = 7,  // another setup or uninstaller of this product is running: nothing changed
   BadCommandLine = 8,  // an unknown or malformed switch: nothing changed
   HelperFailed = 9,    // the working copy in the temporary folder could not be made or started
+  RecordsRefused = 10, // undone, but records pointing outside the product were refused (named)
 };
 
 inline int ToInt(ExitCode code) { return static_cast<int>(code); }

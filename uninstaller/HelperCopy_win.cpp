@@ -65,7 +65,7 @@ int RunWorkingCopy(UninstallOptions options, const std::wstring& ownFolder) {
   DWORD exitCode = 0;
   GetExitCodeProcess(child.get(), &exitCode);
   LogProc(3, L"Arbeitskopie ohne Ergebnis beendet: " + std::to_wstring(exitCode));
-  return exitCode <= static_cast<DWORD>(ToInt(ExitCode::HelperFailed)) ? static_cast<int>(exitCode)
+  return exitCode <= static_cast<DWORD>(ToInt(ExitCode::RecordsRefused)) ? static_cast<int>(exitCode)
                                                                           : ToInt(ExitCode::PartlyUndone);
 }
 

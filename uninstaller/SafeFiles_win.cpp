@@ -72,7 +72,6 @@ OpenedEntry OpenEntry(const std::wstring& path) {
     entry.kind = EntryKind::Folder;
   else
     entry.kind = EntryKind::File;
-  if (entry.kind == EntryKind::Folder) entry.finalPath = WithDelimiter(entry.finalPath);
   entry.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   entry.lastWrite = (static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
   return entry;
@@ -97,7 +96,7 @@ bool PathInside(const std::wstring& path, const std::wstring& folder, bool allow
 bool FolderEmpty(const OpenedEntry& folder) {
   if (folder.kind != EntryKind::Folder || folder.finalPath.empty()) return false;
   WIN32_FIND_DATAW data{};
-  HANDLE find = FindFirstFileW((folder.finalPath + L"*").c_str(), &data);
+  HANDLE find = FindFirstFileW((WithDelimiter(folder.finalPath) + L"*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return false;
   bool empty = true;
   do {
@@ -132,4 +131,46 @@ bool RenameOpened(OpenedEntry& entry, const std::wstring& newPath, bool replace)
 std::wstring FolderOf(const std::wstring& path) {
   const size_t slash = path.find_last_of(L'\\');
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+ReadResult ReadJournalFile(const std::wstring& path, size_t maxBytes, std::string& bytes) {
+  unique_handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::Absent : ReadResult::Failed;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file.get(), &info)) return ReadResult::Failed;
+  if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) return ReadResult::NotAFile;
+  const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  if (size > maxBytes) return ReadResult::TooLarge;
+  bytes.assign(static_cast<size_t>(size), '\0');
+  DWORD read = 0;
+  if (size && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(size), &read, nullptr) || read != size))
+    return ReadResult::Failed;
+  return ReadResult::Read;
+}
+
+bool WriteJournalFile(const std::wstring& path, const std::string& bytes) {
+  // Written beside it first and renamed over it through the handle: the earlier file stays
+  // until the new one is complete, and a link put in either place is replaced, not followed.
+  const std::wstring temp = path + L".tmp";
+  OpenedEntry old = OpenEntry(temp);
+  if (old.kind == EntryKind::ReparsePoint || old.kind == EntryKind::File) {
+    if (!DeleteOpened(old)) return false;
+  } else if (old.kind != EntryKind::Absent) {
+    return false;
+  }
+  OpenedEntry fresh;
+  fresh.handle.reset(CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+  if (!fresh.handle) return false;
+  DWORD written = 0;
+  if (!WriteFile(fresh.handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+      written != bytes.size() || !FlushFileBuffers(fresh.handle.get()) || !RenameOpened(fresh, path, true)) {
+    DeleteOpened(fresh);
+    return false;
+  }
+  return true;
 }

@@ -18,7 +18,7 @@ struct OpenedEntry {
   EntryKind kind = EntryKind::Absent;
   uint64_t size = 0;
   uint64_t lastWrite = 0;  // FILETIME as one number (100 ns since 1601, UTC)
-  std::wstring finalPath;  // "C:\..." without the \\?\ prefix; empty when not opened
+  std::wstring finalPath;  // "C:\..." without the \\?\ prefix and a trailing "\"; empty when not opened
   DWORD error = 0;         // the system error when kind is InUse or Failed
 };
 
@@ -46,3 +46,9 @@ bool RenameOpened(OpenedEntry& entry, const std::wstring& newPath, bool replace)
 
 // The folder of a path, with its trailing "\".
 std::wstring FolderOf(const std::wstring& path);
+
+// Reads a journal file of at most maxBytes; a link or folder in its place is not read.
+enum class ReadResult { Read, Absent, TooLarge, NotAFile, Failed };
+ReadResult ReadJournalFile(const std::wstring& path, size_t maxBytes, std::string& bytes);
+// Writes a journal file anew (a link in its place is removed first, not followed).
+bool WriteJournalFile(const std::wstring& path, const std::string& bytes);

@@ -1,10 +1,11 @@
 // Undoing one installation: read the journal, check it, carry out the plan step by step with
-// the state found on disk, rewrite the journal with what is left, show the outcome.
+// the state found on disk, rewrite the journal with what is left, and say what happened.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "uninstaller/ExitCode.h"
+#include "uninstaller/UndoPlan.h"
 
 class ProgressWindow;
 
@@ -18,12 +19,12 @@ struct UndoRequest {
 struct UndoOutcome {
   ExitCode code = ExitCode::AllUndone;
   std::wstring message;  // the outcome box's text
-  // Removed only after the started program has ended: its own file, then the backup folder.
-  std::vector<std::wstring> afterExit;
+  // Carried out only after the started program has ended: its own file, then the folders.
+  std::vector<UndoStep> afterExit;
 };
 
 UndoOutcome UndoInstallation(const UndoRequest& request);
 
-// Removes what UndoInstallation left for after the started program's end (files, then empty
-// folders, each checked again on its opened handle). Logs what stays.
-void RemoveAfterExit(const std::vector<std::wstring>& paths);
+// Carries out the steps UndoInstallation left for after the started program's end, each
+// checked again on its opened handle. Logs what stays.
+void RemoveAfterExit(const std::vector<UndoStep>& steps);
