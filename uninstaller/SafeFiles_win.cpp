@@ -39,7 +39,9 @@ std::wstring WithDelimiter(std::wstring folder) {
 
 OpenedEntry OpenEntry(const std::wstring& path) {
   OpenedEntry entry;
-  entry.handle.reset(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShare, nullptr,
+  // FILE_LIST_DIRECTORY lets FolderEmpty read a folder through this same handle.
+  entry.handle.reset(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE, kShare,
+                                 nullptr,
                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!entry.handle) {
     entry.error = GetLastError();
@@ -94,17 +96,22 @@ bool PathInside(const std::wstring& path, const std::wstring& folder, bool allow
 }
 
 bool FolderEmpty(const OpenedEntry& folder) {
-  if (folder.kind != EntryKind::Folder || folder.finalPath.empty()) return false;
-  WIN32_FIND_DATAW data{};
-  HANDLE find = FindFirstFileW((WithDelimiter(folder.finalPath) + L"*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  bool empty = true;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") empty = false;
-  } while (empty && FindNextFileW(find, &data));
-  FindClose(find);
-  return empty;
+  if (folder.kind != EntryKind::Folder || !folder.handle) return false;
+  // Read through the opened handle: a path-based search would be refused while it holds DELETE.
+  alignas(8) uint8_t buffer[4096];
+  FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+  for (;;) {
+    if (!GetFileInformationByHandleEx(folder.handle.get(), kind, buffer, sizeof(buffer)))
+      return GetLastError() == ERROR_NO_MORE_FILES;
+    kind = FileIdBothDirectoryInfo;
+    for (size_t offset = 0;;) {
+      const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer + offset);
+      const std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
+      if (name != L"." && name != L"..") return false;
+      if (info->NextEntryOffset == 0) break;
+      offset += info->NextEntryOffset;
+    }
+  }
 }
 
 bool DeleteOpened(OpenedEntry& entry) {
