@@ -69,6 +69,9 @@ struct JournalReadResult {
   std::vector<JournalProblem> problems;
 };
 
+// The "Program=" line of a section from its value.
+std::wstring JournalProgramLineFromValue(const std::wstring& value);
+
 // ansiFile: the bytes of uninstall.dat, nullopt when absent; losslessFile: the bytes of
 // uninstall.dat.utf8, nullopt when absent (an older setup, or removed). Rules:
 // - without the lossless copy, uninstall.dat alone is one complete run (decoded by codec);

@@ -41,6 +41,11 @@ struct JournalRecord {
   bool operator==(const JournalRecord&) const = default;
 };
 
+inline JournalRecord MakeRecord(RecordKind kind, std::wstring path, std::wstring second = {}, std::wstring text = {},
+                                uint32_t code = 0) {
+  return {kind, std::move(path), std::move(second), std::move(text), code};
+}
+
 // Every field as written: characters below 0x20 and 0x7F become "?", so that no source (an
 // archive entry name, a registry value) can break a line or forge another record.
 std::wstring JournalField(std::wstring_view text);

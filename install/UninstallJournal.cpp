@@ -33,49 +33,49 @@ std::string UninstallJournal::FileBytes(AnsiEncoder encode) const {
 
 std::wstring JournalProgramLine(const std::wstring& productName, const std::wstring& version,
                                 const std::wstring& windows) {
-  return FormatRecord({RecordKind::Program, L"", L"",
-                       FormatStr(L"%s [Version=%s,  Windows=%s]", {productName, version, windows})});
+  return FormatRecord(MakeRecord(RecordKind::Program, L"", L"",
+                                 FormatStr(L"%s [Version=%s,  Windows=%s]", {productName, version, windows})));
 }
 
 std::wstring JournalSourceLine(const std::wstring& setupProgram) {
-  return FormatRecord({RecordKind::Source, setupProgram});
+  return FormatRecord(MakeRecord(RecordKind::Source, setupProgram));
 }
 
 std::wstring JournalDestinationLine(const std::wstring& backupFolder) {
-  return FormatRecord({RecordKind::Destination, backupFolder});
+  return FormatRecord(MakeRecord(RecordKind::Destination, backupFolder));
 }
 
-std::wstring RmDirRecord(const std::wstring& folder) { return FormatRecord({RecordKind::RmDir, folder}); }
+std::wstring RmDirRecord(const std::wstring& folder) { return FormatRecord(MakeRecord(RecordKind::RmDir, folder)); }
 
-std::wstring DeleteRecord(const std::wstring& file) { return FormatRecord({RecordKind::Delete, file}); }
+std::wstring DeleteRecord(const std::wstring& file) { return FormatRecord(MakeRecord(RecordKind::Delete, file)); }
 
 std::wstring MoveRecord(const std::wstring& targetFile, const std::wstring& backupFile) {
-  return FormatRecord({RecordKind::Move, targetFile, backupFile});
+  return FormatRecord(MakeRecord(RecordKind::Move, targetFile, backupFile));
 }
 
 std::wstring ZipErrorRecord(uint32_t code, const std::wstring& targetFile) {
-  return FormatRecord({RecordKind::ZipError, targetFile, L"", L"", code});
+  return FormatRecord(MakeRecord(RecordKind::ZipError, targetFile, L"", L"", code));
 }
 
-std::wstring RenDelRecord(const std::wstring& file) { return FormatRecord({RecordKind::RenDel, file}); }
+std::wstring RenDelRecord(const std::wstring& file) { return FormatRecord(MakeRecord(RecordKind::RenDel, file)); }
 
 std::wstring ErrorCopyUninstallRecord(const std::wstring& errorText, const std::wstring& targetFile,
                                       const std::wstring& sourceFile) {
-  return FormatRecord({RecordKind::ErrorCopyUninstall, targetFile, sourceFile, errorText});
+  return FormatRecord(MakeRecord(RecordKind::ErrorCopyUninstall, targetFile, sourceFile, errorText));
 }
 
 std::wstring DelRegValueRecord(const std::wstring& keyAndValueName) {
-  return FormatRecord({RecordKind::DelRegValue, keyAndValueName});
+  return FormatRecord(MakeRecord(RecordKind::DelRegValue, keyAndValueName));
 }
 
-std::wstring DelRegKeyRecord(const std::wstring& key) { return FormatRecord({RecordKind::DelRegKey, key}); }
+std::wstring DelRegKeyRecord(const std::wstring& key) { return FormatRecord(MakeRecord(RecordKind::DelRegKey, key)); }
 
 std::wstring CreateErrorRecord(uint32_t code, const std::wstring& path) {
-  return FormatRecord({RecordKind::CreateErrorCode, path, L"", L"", code});
+  return FormatRecord(MakeRecord(RecordKind::CreateErrorCode, path, L"", L"", code));
 }
 
 std::wstring CreateErrorTextRecord(const std::wstring& errorText, const std::wstring& path) {
-  return FormatRecord({RecordKind::CreateErrorText, path, L"", errorText});
+  return FormatRecord(MakeRecord(RecordKind::CreateErrorText, path, L"", errorText));
 }
 
 std::wstring WithTrailingDelimiter(const std::wstring& path) {

@@ -78,6 +78,7 @@ enum class SkipReason {
   ErrorRecord,      // "ZipError;", "ErrorCopyUninstall;", "CreateError;": nothing to undo
   Duplicate,        // the same change already has a step
   ForeignHeader,    // a run whose "Destination=" is not this backup folder
+  NotCreated,       // "rmDir;" of a folder that was there before the installation
 };
 struct SkippedRecord {
   RecordRef ref;
