@@ -4,21 +4,27 @@
 
 namespace {
 struct FindState {
-  DWORD pid;
+  DWORD pid;  // 0: any process
   const wchar_t* cls;
   HWND found;
   bool visibleOnly;
+  const wchar_t* title = nullptr;  // when given, the window's text must equal it
 };
 
 BOOL CALLBACK FindTopLevel(HWND w, LPARAM p) {
   auto* s = reinterpret_cast<FindState*>(p);
   DWORD owner = 0;
   GetWindowThreadProcessId(w, &owner);
-  if (owner != s->pid) return TRUE;
+  if (s->pid && owner != s->pid) return TRUE;
   wchar_t cls[64] = {};
   GetClassNameW(w, cls, 64);
   if (lstrcmpW(cls, s->cls) != 0) return TRUE;
   if (s->visibleOnly && !IsWindowVisible(w)) return TRUE;
+  if (s->title) {
+    wchar_t text[256] = {};
+    GetWindowTextW(w, text, 256);
+    if (lstrcmpW(text, s->title) != 0) return TRUE;
+  }
   s->found = w;
   return FALSE;
 }
@@ -263,10 +269,9 @@ std::vector<int> SetupApp::StatusBarParts(int id) const {
   return parts;
 }
 
-MessageBoxInfo SetupApp::WaitForMessageBox(std::chrono::milliseconds timeout) {
+namespace {
+MessageBoxInfo DescribeBox(HWND box) {
   MessageBoxInfo info;
-  HWND box = nullptr;
-  WaitUntil([&] { return (box = FindProcessWindow(pid, L"#32770", true)) != nullptr; }, timeout);
   if (!box) return info;
   Sleep(50);  // the box renames its buttons while it is being activated
   info.handle = box;
@@ -278,6 +283,29 @@ MessageBoxInfo SetupApp::WaitForMessageBox(std::chrono::milliseconds timeout) {
     if (lstrcmpiW(cls, L"Button") == 0) info.buttons.emplace_back(GetDlgCtrlID(c), TextOf(c));
   }
   return info;
+}
+}  // namespace
+
+MessageBoxInfo SetupApp::WaitForMessageBox(std::chrono::milliseconds timeout) {
+  HWND box = nullptr;
+  WaitUntil([&] { return (box = FindProcessWindow(pid, L"#32770", true)) != nullptr; }, timeout);
+  return DescribeBox(box);
+}
+
+MessageBoxInfo SetupApp::WaitForAnyMessageBox(const std::wstring& title, std::chrono::milliseconds timeout) {
+  HWND box = nullptr;
+  WaitUntil([&] {
+    FindState s{0, L"#32770", nullptr, true, title.c_str()};
+    EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&s));
+    return (box = s.found) != nullptr;
+  }, timeout);
+  return DescribeBox(box);
+}
+
+HWND SetupApp::WaitForAnyWindow(const wchar_t* windowClass, std::chrono::milliseconds timeout) {
+  HWND window = nullptr;
+  WaitUntil([&] { return (window = FindProcessWindow(0, windowClass, true)) != nullptr; }, timeout);
+  return window;
 }
 
 bool SetupApp::Press(const MessageBoxInfo& box, int buttonId) {
