@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Makes the demo distribution folder: Setup.exe, the stand-in uninstall.exe, an encrypted data
+# Makes the demo distribution folder: Setup.exe, uninstall.exe, an encrypted data
 # archive Ostrauwen_1-2.dat made with Info-ZIP, an agreement file and a notes file.
 #   make-demo-distribution.sh <build folder> <output folder>
 set -euo pipefail
@@ -8,7 +8,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 password='HaLtEr@20150307'
 rm -rf "$out"
 mkdir -p "$out"
-cp "$build/app/Setup.exe" "$build/tools/uninstall.exe" "$out/"
+cp "$build/app/Setup.exe" "$build/uninstaller/app/uninstall.exe" "$out/"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/demo-dist.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
