@@ -8,15 +8,15 @@ void UninstallJournal::Append(const std::wstring& line) {
   if (sink) sink->Write(lines.back());
 }
 
-void UninstallJournal::Annotate(const JournalAnnotation& annotation) {
+void UninstallJournal::Annotate(const JournalAnnotation& annotation) const {
   if (sink) sink->Write(FormatAnnotation(annotation));
 }
 
-void UninstallJournal::EndStage() {
+void UninstallJournal::EndStage() const {
   if (sink) sink->Flush();
 }
 
-void UninstallJournal::EndSection() {
+void UninstallJournal::EndSection() const {
   if (!sink) return;
   sink->Write(FormatAnnotation({AnnotationKind::End}));
   sink->Flush();

@@ -24,11 +24,11 @@ class UninstallJournal {
   // annotations; the journal does not own it. Without a sink both calls below do nothing.
   void SetSink(JournalSink* target) { sink = target; }
   // What actually happened to the change of the last record (lossless copy only).
-  void Annotate(const JournalAnnotation& annotation);
+  void Annotate(const JournalAnnotation& annotation) const;
   // End of a stage: the sink flushes what it wrote.
-  void EndStage();
+  void EndStage() const;
   // The run saved uninstall.dat: "#End" closes its section, and the sink flushes.
-  void EndSection();
+  void EndSection() const;
 
   // The file's bytes: every line converted by encode and followed by CR LF, the last line
   // included; no byte-order mark.

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <optional>
+
 #include "install/CreateDirWithJournal.h"
 #include "platform/FileExistence.h"
 #include "install/InstallHost.h"
@@ -79,10 +81,14 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
     if (saveFiles && FileExists(targetFile)) {
       const std::wstring backupFile = backupFolder + parts.relativeFolder + parts.fileName;
       if (!DirectoryExists(backupFolder + parts.relativeFolder)) CreateDirWithJournal(backupFolder + parts.relativeFolder, nullptr);
+      journal.Append(MoveRecord(targetFile, backupFile));  // before the move: a killed run still tells
       const bool moved = MoveFileW(targetFile.c_str(), backupFile.c_str()) != 0;
       const DWORD moveError = moved ? 0 : GetLastError();
-      journal.Append(MoveRecord(targetFile, backupFile));
-      if (!moved && !(IsEarlierBackupError(moveError) && FileExists(backupFile))) {
+      const bool keptEarlier = !moved && IsEarlierBackupError(moveError) && FileExists(backupFile);
+      journal.Annotate(moved         ? JournalAnnotation{AnnotationKind::Moved}
+                       : keptEarlier ? JournalAnnotation{AnnotationKind::KeptEarlier}
+                                     : JournalAnnotation{AnnotationKind::MoveFailed, 0, 0, moveError});
+      if (!moved && !keptEarlier) {
         // No backup and no earlier one: extracting now would lose the user's file.
         journal.Append(ZipErrorRecord(moveError, targetFile));
         return false;
@@ -97,6 +103,8 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
       journal.Append(ZipErrorRecord(error, targetFile));
       return false;
     }
+    if (!parts.fileName.empty())
+      if (const auto written = WrittenAnnotation(targetFile)) journal.Annotate(*written);
     host.setProgressPosition(ProgressPosition(i, zip.Count()));
     host.pumpMessages();
     if (host.cancelRequested()) break;
@@ -108,16 +116,21 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
 void RunStages(InstallHost& host, const InstallRun& run) {
   host.setProgressText(kInstallingUninstaller);
   if (host.cancelRequested()) return;
-  if (!InstallUninstaller(run)) return;
+  const bool installed = InstallUninstaller(run);
+  run.journal.EndStage();
+  if (!installed) return;
   host.setProgressText(kInstallingShortcuts);
   if (host.cancelRequested()) return;
-  if (!CreateShortcuts(run)) return;
+  const bool linked = CreateShortcuts(run);
+  run.journal.EndStage();
+  if (!linked) return;
   host.setProgressText(kRegistering);
   const std::wstring& key = SetupConfig.productRegistryKey;
   if (RegWriteString(key, kInstallPathValue, run.targetFolder))
     run.journal.Append(DelRegValueRecord(WithTrailingDelimiter(key) + kInstallPathValue));
   run.journal.Append(DelRegKeyRecord(key));
   run.journal.Append(kPublisherKeyRecord);
+  run.journal.EndStage();
   host.setProgressText(L"");
   host.setProgressPosition(0);
   SetupConfig.currentPage = 0;
@@ -127,7 +140,10 @@ void RunStages(InstallHost& host, const InstallRun& run) {
 void FinishInstall(InstallHost& host, const UninstallJournal& journal, const std::wstring& backupFolder) {
   // A journal without records (the data file was missing) is not saved: it would replace the
   // uninstall.dat of an earlier installation with an empty one.
-  if (!journal.Empty()) SaveJournal(journal, backupFolder + product::journalFileName);
+  if (!journal.Empty()) {
+    SaveJournal(journal, backupFolder + product::journalFileName);
+    journal.EndSection();  // only now: a section without its end mark is a run that died
+  }
   if (SetupConfig.currentPage > 0) {
     const std::wstring text = GetLngString(906, L"Fehler während der Installation.");
     host.showResult(false, text);
@@ -148,6 +164,7 @@ void InstallAddon(InstallHost& host) { InstallAddon(host, ProgramFileName()); }
 
 void InstallAddon(InstallHost& host, const std::wstring& setupProgram) {
   UninstallJournal journal;
+  std::optional<LosslessJournalFile> lossless;
   std::wstring backupFolder;
   try {
     // Refused on the wizard's thread, which is a single-threaded apartment from start-up.
@@ -164,7 +181,11 @@ void InstallAddon(InstallHost& host, const std::wstring& setupProgram) {
       ShowMessage(host, kDataFileMissing);
     } else {
       backupFolder = run.targetFolder + run.uninstallDirName;
-      if (ExtractArchive(host, run, dataFile, backupFolder, setupProgram, saveFiles)) RunStages(host, run);
+      lossless.emplace(backupFolder + product::journalFileName + journal_file::losslessSuffix);
+      journal.SetSink(&*lossless);
+      const bool extracted = ExtractArchive(host, run, dataFile, backupFolder, setupProgram, saveFiles);
+      journal.EndStage();
+      if (extracted) RunStages(host, run);
     }
   } catch (...) {
     FinishInstall(host, journal, backupFolder);
