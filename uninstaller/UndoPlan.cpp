@@ -67,11 +67,18 @@ struct Builder {
   }
 
   void AddFolder(std::vector<UndoStep>& into, const std::wstring& path, const std::wstring& shown, const RecordRef* ref) {
+    UndoStep step;
     if (const auto it = folderSteps.find(path); it != folderSteps.end()) {
-      if (ref) (*it->second.first)[it->second.second].records.push_back(*ref);
+      // The same folder again (an earlier run's record): it moves to this later place, after
+      // the earlier run's files in it are gone. The old place is left empty and dropped.
+      UndoStep& earlier = (*it->second.first)[it->second.second];
+      step = std::move(earlier);
+      earlier = UndoStep{};
+      if (ref) step.records.push_back(*ref);
+      into.push_back(std::move(step));
+      it->second = {&into, into.size() - 1};
       return;
     }
-    UndoStep step;
     step.kind = StepKind::RemoveEmptyFolder;
     step.path = path;
     step.shown = shown;
@@ -345,6 +352,7 @@ UndoPlan BuildUndoPlan(const JournalReadResult& journal, const ProductScope& sco
 
   const auto put = [&](std::vector<UndoStep>& group, Phase phase) {
     for (UndoStep& s : group) {
+      if (s.path.empty()) continue;  // a folder step that moved to a later place
       s.phase = phase;
       b.plan.steps.push_back(std::move(s));
     }

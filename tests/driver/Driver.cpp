@@ -325,6 +325,8 @@ long SetupApp::WaitForExit(std::chrono::milliseconds timeout) {
   return static_cast<long>(code);
 }
 
+bool SetupApp::Kill() { return process && TerminateProcess(process, 1) && WaitForSingleObject(process, 10000) == WAIT_OBJECT_0; }
+
 bool SetupApp::Running() const { return process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
 
 std::vector<std::wstring> SetupApp::DebugLines() {

@@ -77,6 +77,8 @@ class SetupApp {
   // Waits for the program's end and returns its exit code, or -1 on timeout.
   long WaitForExit(std::chrono::milliseconds timeout = 15s);
   bool Running() const;
+  // Ends the program at once, as a crash or a killed task would (TerminateProcess).
+  bool Kill();
 
   // Lines the program sent to the debugger output (with debugOutput only).
   std::vector<std::wstring> DebugLines();

@@ -284,6 +284,38 @@ TEST(Uninstall, CancelledAndFailedRunsUndoneFromTheDistribution) {
   }
 }
 
+// A run killed in the middle of the extraction leaves the lossless copy that says what it
+// changed; the distribution's uninstall.exe undoes it, partial file included.
+TEST(Uninstall, KilledRunUndoneFromTheDistribution) {
+  RoundTrip s(L"killed", "large.zip");
+  SetupApp app;
+  s.OpenSettings(app);
+  ASSERT_TRUE(app.PostClick(ctl::btWeiter));
+  // Killed while the large entry is being written: its partial file is there.
+  ASSERT_TRUE(SetupApp::WaitFor([&] { return it::Exists(s.target + L"large\\terrain.bin.~setup-partial"); }, 60s));
+  ASSERT_TRUE(app.Kill());
+  ASSERT_FALSE(it::Exists(s.target + L"large\\terrain.bin")) << "the entry was complete before the kill";
+  EXPECT_EQ(RunSilently(s.dist.folder() + L"uninstall.exe"), 0);
+  const auto changes = s.Changes();
+  EXPECT_TRUE(changes.empty()) << Narrow(changes);
+}
+
+// A second installation over the first, with backups both times: one uninstall returns to the
+// state before the first (the user's file comes back, not the first installation's).
+TEST(Uninstall, SecondInstallationOverTheFirst) {
+  RoundTrip s(L"second", "roundtrip.zip");
+  s.Install();
+  s.Install();
+  const std::wstring log = s.root + L"second.log";
+  EXPECT_EQ(RunSilently(s.backup() + L"uninstall.exe", L"/LOG=\"" + log + L"\""), 0);
+  RemoveWorkingCopies();  // the working copy writes the log until it ends
+  SCOPED_TRACE(it::ReadBytes(log));
+  DeleteFileW(log.c_str());
+  EXPECT_EQ(it::ReadBytes(s.target + L"Vehicles\\bus.cfg"), "the user's own bus");
+  const auto changes = s.Changes();
+  EXPECT_TRUE(changes.empty()) << Narrow(changes);
+}
+
 // A journal edited by someone who may write the game's folder: records pointing outside the
 // product, "..", foreign registry keys and a foreign "Destination=" change nothing outside the
 // product, and the log names what was refused.
