@@ -167,23 +167,44 @@ bool PathIsInside(std::wstring_view path, std::wstring_view folder) {
   return path.size() == folder.size() || folder.back() == L'\\' || path[folder.size()] == L'\\';
 }
 
-std::optional<std::wstring> NormalizeRegistryKey(std::wstring_view key) {
-  if (key.size() > 4096) return std::nullopt;
-  std::wstring out;
+namespace {
+// The non-empty levels of a key, each passed to visit; false when visit refuses one.
+template <typename Visit>
+bool ForEachKeyLevel(std::wstring_view key, Visit visit) {
   size_t start = 0;
   while (start <= key.size()) {
     size_t end = key.find(L'\\', start);
     if (end == std::wstring_view::npos) end = key.size();
     const std::wstring_view level = key.substr(start, end - start);
     start = end + 1;
-    if (level.empty()) continue;
-    if (level == L"." || level == L"..") return std::nullopt;
+    if (!level.empty() && !visit(level)) return false;
+  }
+  return true;
+}
+}  // namespace
+
+std::optional<std::wstring> NormalizeRegistryKey(std::wstring_view key) {
+  if (key.size() > 4096) return std::nullopt;
+  std::wstring out;
+  const bool valid = ForEachKeyLevel(key, [&out](std::wstring_view level) {
+    if (level == L"." || level == L"..") return false;
     for (wchar_t c : level)
-      if (c < 0x20 || c == 0x7F) return std::nullopt;
+      if (c < 0x20 || c == 0x7F) return false;
     out += L'\\';
     out += FoldCase(level);
-  }
-  if (out.empty()) return std::nullopt;
+    return true;
+  });
+  if (!valid || out.empty()) return std::nullopt;
+  return out;
+}
+
+std::wstring RegistryKeyForApi(std::wstring_view key) {
+  std::wstring out;
+  ForEachKeyLevel(key, [&out](std::wstring_view level) {
+    if (!out.empty()) out += L'\\';
+    out += level;
+    return true;
+  });
   return out;
 }
 

@@ -21,22 +21,6 @@ bool IsErrorRecord(RecordKind kind) {
          kind == RecordKind::CreateErrorCode || kind == RecordKind::CreateErrorText;
 }
 
-// The key's levels joined as RegDeleteKeyExW takes them, in the journal's own case.
-std::wstring ApiKeyPath(std::wstring_view key) {
-  std::wstring out;
-  size_t start = 0;
-  while (start <= key.size()) {
-    size_t end = key.find(L'\\', start);
-    if (end == std::wstring_view::npos) end = key.size();
-    const std::wstring_view level = key.substr(start, end - start);
-    start = end + 1;
-    if (level.empty()) continue;
-    if (!out.empty()) out += L'\\';
-    out += level;
-  }
-  return out;
-}
-
 std::wstring ParentOf(const std::wstring& normal) {
   const size_t cut = normal.rfind(L'\\');
   if (cut == std::wstring::npos) return {};
@@ -56,9 +40,8 @@ struct Builder {
   UndoPlan plan;
   std::vector<UndoStep> files, menu, registry;
   std::vector<UndoStep> finalEntry, finalLink, finalMenuFolders, finalUninstaller, finalBackupFiles, finalTarget;
-  std::map<std::wstring, std::pair<std::vector<UndoStep>*, size_t>> folderSteps;  // rmDir dedupe
+  std::map<std::wstring, std::pair<std::vector<UndoStep>*, size_t>> folderSteps, keySteps;
   std::map<std::pair<std::wstring, std::wstring>, std::pair<std::vector<UndoStep>*, size_t>> moveSteps;
-  std::map<std::wstring, std::pair<std::vector<UndoStep>*, size_t>> keySteps;
   std::set<std::wstring> mirrorFolders;
   bool uninstallerSeen = false;
 
@@ -66,32 +49,30 @@ struct Builder {
     plan.skipped.push_back({ref, reason, FormatRecord(record)});
   }
 
-  void AddFolder(std::vector<UndoStep>& into, const std::wstring& path, const std::wstring& shown, const RecordRef* ref) {
-    if (const auto it = folderSteps.find(path); it != folderSteps.end()) {
+  using Index = std::map<std::wstring, std::pair<std::vector<UndoStep>*, size_t>>;
+
+  // One step per folder or key: a later record of the same one only joins its records.
+  void AddOnce(Index& index, std::vector<UndoStep>& into, const std::wstring& id, StepKind kind, const std::wstring& path,
+               const std::wstring& shown, const RecordRef* ref) {
+    if (const auto it = index.find(id); it != index.end()) {
       if (ref) (*it->second.first)[it->second.second].records.push_back(*ref);
       return;
     }
     UndoStep step;
-    step.kind = StepKind::RemoveEmptyFolder;
+    step.kind = kind;
     step.path = path;
     step.shown = shown;
     if (ref) step.records.push_back(*ref);
     into.push_back(step);
-    folderSteps[path] = {&into, into.size() - 1};
+    index[id] = {&into, into.size() - 1};
+  }
+
+  void AddFolder(std::vector<UndoStep>& into, const std::wstring& path, const std::wstring& shown, const RecordRef* ref) {
+    AddOnce(folderSteps, into, path, StepKind::RemoveEmptyFolder, path, shown, ref);
   }
 
   void AddKey(std::vector<UndoStep>& into, const std::wstring& normalKey, const std::wstring& key, const RecordRef* ref) {
-    if (const auto it = keySteps.find(normalKey); it != keySteps.end()) {
-      if (ref) (*it->second.first)[it->second.second].records.push_back(*ref);
-      return;
-    }
-    UndoStep step;
-    step.kind = StepKind::DeleteRegKey;
-    step.path = ApiKeyPath(key);
-    step.shown = key;
-    if (ref) step.records.push_back(*ref);
-    into.push_back(step);
-    keySteps[normalKey] = {&into, into.size() - 1};
+    AddOnce(keySteps, into, normalKey, StepKind::DeleteRegKey, RegistryKeyForApi(key), key, ref);
   }
 
   void Record(const JournalSection& run, const RecordRef& ref, bool entryPhase, const std::set<std::wstring>& failedEntries) {
@@ -220,7 +201,7 @@ struct Builder {
         if (area != KeyArea::UninstallEntry && area != KeyArea::ProductKey) return Skip(ref, SkipReason::Outside, r);
         UndoStep step;
         step.kind = StepKind::DeleteRegValue;
-        step.path = ApiKeyPath(key);
+        step.path = RegistryKeyForApi(key);
         step.valueName = r.path.substr(cut + 1);
         step.shown = r.path;
         step.records.push_back(ref);
