@@ -6,7 +6,7 @@
 // outside them. A broken promise aborts with its reason.
 //
 // Without libFuzzer the program brings its own seeded mutation loop over the seed corpus:
-//   journal_fuzz [executions] [corpus folder] [seed]   (at most 15 s)
+//   journal_fuzz [executions] [corpus folder] [seed] [seconds, 15 unless given]
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -74,7 +74,9 @@ void Check(const std::optional<std::string>& ansi, const std::optional<std::stri
                         L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\", {}});
   CheckPlan(journal, *fixed);
   const std::wstring& destination = journal.runs.back().destination;
-  if (const auto own = MakeProductScope({destination, destination, L"", L"C:\\Menu\\Programs\\", {}})) CheckPlan(journal, *own);
+  if (const auto own = MakeProductScope({destination, destination, L"", L"C:\\Menu\\Programs\\", {}});
+      own && own->backupFolder != fixed->backupFolder)
+    CheckPlan(journal, *own);
 }
 
 }  // namespace
@@ -160,6 +162,7 @@ int main(int argc, char** argv) {
   const long long limit = argc > 1 ? std::atoll(argv[1]) : 100000;
   const std::filesystem::path corpus = argc > 2 ? argv[2] : JOURNAL_FUZZ_CORPUS;
   rng.seed(argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 20151207);
+  const auto budget = std::chrono::seconds(argc > 4 ? std::atoll(argv[4]) : 15);
   std::vector<std::string> seeds;
   for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
     std::ifstream in(entry.path(), std::ios::binary);
@@ -175,7 +178,7 @@ int main(int argc, char** argv) {
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(seed.data()), seed.size());
     ++runs;
   }
-  while (runs < limit && std::chrono::steady_clock::now() - start < std::chrono::seconds(15)) {
+  while (runs < limit && std::chrono::steady_clock::now() - start < budget) {
     std::string input = seeds[Below(seeds.size())];
     Mutate(input, seeds);
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(input.data()), input.size());
