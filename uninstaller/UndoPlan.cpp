@@ -122,6 +122,8 @@ struct Builder {
         step.expected = stamp;
         step.records.push_back(ref);
         if (placed->area == PathArea::StartMenu) {
+          step.ownership = Ownership::UninstallStringIsThis;
+          step.ownerKey = RegistryKeyForApi(std::wstring(product::uninstallKeyBase) + product::uninstallDirName);
           const std::wstring name = FoldCase(L" entfernen.lnk");
           const bool isUninstallLink = p.size() > name.size() && p.ends_with(name);
           (isUninstallLink ? finalLink : menu).push_back(step);
@@ -202,6 +204,7 @@ struct Builder {
         UndoStep step;
         step.kind = StepKind::DeleteRegValue;
         step.path = RegistryKeyForApi(key);
+        step.ownerKey = step.path;
         step.valueName = r.path.substr(cut + 1);
         step.shown = r.path;
         step.records.push_back(ref);
@@ -373,6 +376,7 @@ Decision Decide(const UndoStep& step, const DiskState& s) {
     case StepKind::RemoveUninstaller:
       if (s.presence == Presence::Absent) return decide(Action::AlreadyUndone, ReportKey::AlreadyAbsent);
       if (s.presence == Presence::Folder) return decide(Action::Keep, ReportKey::WrongType, ExitEffect::Partly);
+      if (!s.owned) return decide(Action::Refuse, ReportKey::NotOurs);
       if (step.expected && (!s.stamp || *s.stamp != *step.expected)) return decide(Action::Keep, ReportKey::ChangedByUser);
       return decide(Action::Do, ReportKey::Removed);
     case StepKind::RemoveEmptyFolder:
