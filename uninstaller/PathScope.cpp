@@ -76,6 +76,18 @@ std::wstring Join(const std::wstring& root, const std::vector<std::wstring>& lev
   return path;
 }
 
+// "server\share" at the start of view becomes root "\\server\share"; view keeps what follows.
+bool TakeShareRoot(std::wstring_view& view, std::wstring& root) {
+  const size_t server = view.find(L'\\');
+  if (server == std::wstring_view::npos || server == 0) return false;
+  const size_t share = view.find(L'\\', server + 1);
+  const auto parts = NormalLevels(view.substr(0, share == std::wstring_view::npos ? view.size() : share), true);
+  if (!parts || parts->size() != 2) return false;
+  root = L"\\\\" + (*parts)[0] + L"\\" + (*parts)[1];
+  view = share == std::wstring_view::npos ? std::wstring_view() : view.substr(share + 1);
+  return true;
+}
+
 // Without resolving short names.
 std::optional<NormalPath> NormalizeLexically(std::wstring_view input) {
   if (input.empty() || input.size() > 32767) return std::nullopt;
@@ -95,18 +107,7 @@ std::optional<NormalPath> NormalizeLexically(std::wstring_view input) {
     literal = true;
     if (StartsWithNoCase(view, L"UNC\\")) {
       view.remove_prefix(4);
-      view = std::wstring_view(path).substr(path.size() - view.size());
-      // Continue as a UNC path "\\server\share\...".
-      const size_t server = view.find(L'\\');
-      if (server == std::wstring_view::npos || server == 0) return std::nullopt;
-      const size_t share = view.find(L'\\', server + 1);
-      const std::wstring_view shareName =
-          view.substr(server + 1, share == std::wstring_view::npos ? std::wstring_view::npos : share - server - 1);
-      if (shareName.empty()) return std::nullopt;
-      const auto parts = NormalLevels(view.substr(0, share == std::wstring_view::npos ? view.size() : share), true);
-      if (!parts || parts->size() != 2) return std::nullopt;
-      root = L"\\\\" + (*parts)[0] + L"\\" + (*parts)[1];
-      view = share == std::wstring_view::npos ? std::wstring_view() : view.substr(share + 1);
+      if (!TakeShareRoot(view, root)) return std::nullopt;
     } else if (view.size() >= 2 && view[1] == L':' && ((view[0] | 0x20) >= L'a' && (view[0] | 0x20) <= L'z') &&
                (view.size() == 2 || view[2] == L'\\')) {
       root = std::wstring(1, static_cast<wchar_t>(view[0] | 0x20)) + L":\\";
@@ -117,14 +118,7 @@ std::optional<NormalPath> NormalizeLexically(std::wstring_view input) {
   } else if (StartsWithNoCase(view, L"\\\\")) {
     view.remove_prefix(2);
     if (StartsWithNoCase(view, L".\\") || view == L".") return std::nullopt;  // device namespace
-    const size_t server = view.find(L'\\');
-    if (server == std::wstring_view::npos || server == 0) return std::nullopt;
-    const size_t share = view.find(L'\\', server + 1);
-    const std::wstring_view head = view.substr(0, share == std::wstring_view::npos ? view.size() : share);
-    const auto parts = NormalLevels(head, true);
-    if (!parts || parts->size() != 2) return std::nullopt;
-    root = L"\\\\" + (*parts)[0] + L"\\" + (*parts)[1];
-    view = share == std::wstring_view::npos ? std::wstring_view() : view.substr(share + 1);
+    if (!TakeShareRoot(view, root)) return std::nullopt;
   } else if (view.size() >= 3 && view[1] == L':' && view[2] == L'\\' &&
              ((view[0] | 0x20) >= L'a' && (view[0] | 0x20) <= L'z')) {
     root = std::wstring(1, static_cast<wchar_t>(view[0] | 0x20)) + L":\\";
