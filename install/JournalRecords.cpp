@@ -34,18 +34,7 @@ std::wstring_view PrefixOf(RecordKind kind) {
 
 bool IsControl(wchar_t c) { return c < 0x20 || c == 0x7F; }
 
-// Unsigned decimal of at most 32 bits, digits only.
-std::optional<uint32_t> ParseU32(std::wstring_view text) {
-  if (text.empty() || text.size() > 10) return std::nullopt;
-  uint64_t value = 0;
-  for (wchar_t c : text) {
-    if (c < L'0' || c > L'9') return std::nullopt;
-    value = value * 10 + static_cast<uint64_t>(c - L'0');
-  }
-  if (value > 0xFFFFFFFFu) return std::nullopt;
-  return static_cast<uint32_t>(value);
-}
-
+// Unsigned decimal, digits only, within 64 bits.
 std::optional<uint64_t> ParseU64(std::wstring_view text) {
   if (text.empty() || text.size() > 20) return std::nullopt;
   uint64_t value = 0;
@@ -56,6 +45,12 @@ std::optional<uint64_t> ParseU64(std::wstring_view text) {
     value = value * 10 + digit;
   }
   return value;
+}
+
+std::optional<uint32_t> ParseU32(std::wstring_view text) {
+  const auto value = ParseU64(text);
+  if (!value || *value > 0xFFFFFFFFu) return std::nullopt;
+  return static_cast<uint32_t>(*value);
 }
 
 bool StartsWith(std::wstring_view text, std::wstring_view prefix) {

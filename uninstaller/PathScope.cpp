@@ -76,6 +76,18 @@ std::wstring Join(const std::wstring& root, const std::vector<std::wstring>& lev
   return path;
 }
 
+// "server\share" at the start of view becomes root "\\server\share"; view keeps what follows.
+bool TakeShareRoot(std::wstring_view& view, std::wstring& root) {
+  const size_t server = view.find(L'\\');
+  if (server == std::wstring_view::npos || server == 0) return false;
+  const size_t share = view.find(L'\\', server + 1);
+  const auto parts = NormalLevels(view.substr(0, share == std::wstring_view::npos ? view.size() : share), true);
+  if (!parts || parts->size() != 2) return false;
+  root = L"\\\\" + (*parts)[0] + L"\\" + (*parts)[1];
+  view = share == std::wstring_view::npos ? std::wstring_view() : view.substr(share + 1);
+  return true;
+}
+
 // Without resolving short names.
 std::optional<NormalPath> NormalizeLexically(std::wstring_view input) {
   if (input.empty() || input.size() > 32767) return std::nullopt;
@@ -95,18 +107,7 @@ std::optional<NormalPath> NormalizeLexically(std::wstring_view input) {
     literal = true;
     if (StartsWithNoCase(view, L"UNC\\")) {
       view.remove_prefix(4);
-      view = std::wstring_view(path).substr(path.size() - view.size());
-      // Continue as a UNC path "\\server\share\...".
-      const size_t server = view.find(L'\\');
-      if (server == std::wstring_view::npos || server == 0) return std::nullopt;
-      const size_t share = view.find(L'\\', server + 1);
-      const std::wstring_view shareName =
-          view.substr(server + 1, share == std::wstring_view::npos ? std::wstring_view::npos : share - server - 1);
-      if (shareName.empty()) return std::nullopt;
-      const auto parts = NormalLevels(view.substr(0, share == std::wstring_view::npos ? view.size() : share), true);
-      if (!parts || parts->size() != 2) return std::nullopt;
-      root = L"\\\\" + (*parts)[0] + L"\\" + (*parts)[1];
-      view = share == std::wstring_view::npos ? std::wstring_view() : view.substr(share + 1);
+      if (!TakeShareRoot(view, root)) return std::nullopt;
     } else if (view.size() >= 2 && view[1] == L':' && ((view[0] | 0x20) >= L'a' && (view[0] | 0x20) <= L'z') &&
                (view.size() == 2 || view[2] == L'\\')) {
       root = std::wstring(1, static_cast<wchar_t>(view[0] | 0x20)) + L":\\";
@@ -117,14 +118,7 @@ std::optional<NormalPath> NormalizeLexically(std::wstring_view input) {
   } else if (StartsWithNoCase(view, L"\\\\")) {
     view.remove_prefix(2);
     if (StartsWithNoCase(view, L".\\") || view == L".") return std::nullopt;  // device namespace
-    const size_t server = view.find(L'\\');
-    if (server == std::wstring_view::npos || server == 0) return std::nullopt;
-    const size_t share = view.find(L'\\', server + 1);
-    const std::wstring_view head = view.substr(0, share == std::wstring_view::npos ? view.size() : share);
-    const auto parts = NormalLevels(head, true);
-    if (!parts || parts->size() != 2) return std::nullopt;
-    root = L"\\\\" + (*parts)[0] + L"\\" + (*parts)[1];
-    view = share == std::wstring_view::npos ? std::wstring_view() : view.substr(share + 1);
+    if (!TakeShareRoot(view, root)) return std::nullopt;
   } else if (view.size() >= 3 && view[1] == L':' && view[2] == L'\\' &&
              ((view[0] | 0x20) >= L'a' && (view[0] | 0x20) <= L'z')) {
     root = std::wstring(1, static_cast<wchar_t>(view[0] | 0x20)) + L":\\";
@@ -167,23 +161,44 @@ bool PathIsInside(std::wstring_view path, std::wstring_view folder) {
   return path.size() == folder.size() || folder.back() == L'\\' || path[folder.size()] == L'\\';
 }
 
-std::optional<std::wstring> NormalizeRegistryKey(std::wstring_view key) {
-  if (key.size() > 4096) return std::nullopt;
-  std::wstring out;
+namespace {
+// The non-empty levels of a key, each passed to visit; false when visit refuses one.
+template <typename Visit>
+bool ForEachKeyLevel(std::wstring_view key, Visit visit) {
   size_t start = 0;
   while (start <= key.size()) {
     size_t end = key.find(L'\\', start);
     if (end == std::wstring_view::npos) end = key.size();
     const std::wstring_view level = key.substr(start, end - start);
     start = end + 1;
-    if (level.empty()) continue;
-    if (level == L"." || level == L"..") return std::nullopt;
+    if (!level.empty() && !visit(level)) return false;
+  }
+  return true;
+}
+}  // namespace
+
+std::optional<std::wstring> NormalizeRegistryKey(std::wstring_view key) {
+  if (key.size() > 4096) return std::nullopt;
+  std::wstring out;
+  const bool valid = ForEachKeyLevel(key, [&out](std::wstring_view level) {
+    if (level == L"." || level == L"..") return false;
     for (wchar_t c : level)
-      if (c < 0x20 || c == 0x7F) return std::nullopt;
+      if (c < 0x20 || c == 0x7F) return false;
     out += L'\\';
     out += FoldCase(level);
-  }
-  if (out.empty()) return std::nullopt;
+    return true;
+  });
+  if (!valid || out.empty()) return std::nullopt;
+  return out;
+}
+
+std::wstring RegistryKeyForApi(std::wstring_view key) {
+  std::wstring out;
+  ForEachKeyLevel(key, [&out](std::wstring_view level) {
+    if (!out.empty()) out += L'\\';
+    out += level;
+    return true;
+  });
   return out;
 }
 

@@ -34,6 +34,10 @@ bool PathIsInside(std::wstring_view path, std::wstring_view folder);
 // empty key or one with "." / ".." levels or control characters.
 std::optional<std::wstring> NormalizeRegistryKey(std::wstring_view key);
 
+// The same key in the form RegDeleteKeyExW takes: single separators, none leading or trailing,
+// the case as given ("SOFTWARE\Quellmark Media\Drivona2 Ostrauwen").
+std::wstring RegistryKeyForApi(std::wstring_view key);
+
 // What the caller knows from outside the journal.
 struct ScopeInputs {
   std::wstring journalFolder;      // the folder the journal files were found in

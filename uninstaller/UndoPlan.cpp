@@ -21,22 +21,6 @@ bool IsErrorRecord(RecordKind kind) {
          kind == RecordKind::CreateErrorCode || kind == RecordKind::CreateErrorText;
 }
 
-// The key's levels joined as RegDeleteKeyExW takes them, in the journal's own case.
-std::wstring ApiKeyPath(std::wstring_view key) {
-  std::wstring out;
-  size_t start = 0;
-  while (start <= key.size()) {
-    size_t end = key.find(L'\\', start);
-    if (end == std::wstring_view::npos) end = key.size();
-    const std::wstring_view level = key.substr(start, end - start);
-    start = end + 1;
-    if (level.empty()) continue;
-    if (!out.empty()) out += L'\\';
-    out += level;
-  }
-  return out;
-}
-
 std::wstring ParentOf(const std::wstring& normal) {
   const size_t cut = normal.rfind(L'\\');
   if (cut == std::wstring::npos) return {};
@@ -56,9 +40,8 @@ struct Builder {
   UndoPlan plan;
   std::vector<UndoStep> files, menu, registry;
   std::vector<UndoStep> finalEntry, finalLink, finalMenuFolders, finalUninstaller, finalBackupFiles, finalTarget;
-  std::map<std::wstring, std::pair<std::vector<UndoStep>*, size_t>> folderSteps;  // rmDir dedupe
+  std::map<std::wstring, std::pair<std::vector<UndoStep>*, size_t>> folderSteps, keySteps;
   std::map<std::pair<std::wstring, std::wstring>, std::pair<std::vector<UndoStep>*, size_t>> moveSteps;
-  std::map<std::wstring, std::pair<std::vector<UndoStep>*, size_t>> keySteps;
   std::set<std::wstring> mirrorFolders;
   bool uninstallerSeen = false;
 
@@ -66,39 +49,41 @@ struct Builder {
     plan.skipped.push_back({ref, reason, FormatRecord(record)});
   }
 
-  void AddFolder(std::vector<UndoStep>& into, const std::wstring& path, const std::wstring& shown, const RecordRef* ref) {
+  using Index = std::map<std::wstring, std::pair<std::vector<UndoStep>*, size_t>>;
+
+  // One step per folder or key: a later record of the same one only joins its records.
+  void AddOnce(Index& index, std::vector<UndoStep>& into, const std::wstring& id, StepKind kind, const std::wstring& path,
+               const std::wstring& shown, const RecordRef* ref) {
+    if (const auto it = index.find(id); it != index.end()) {
+      if (ref) (*it->second.first)[it->second.second].records.push_back(*ref);
+      return;
+    }
     UndoStep step;
+    step.kind = kind;
+    step.path = path;
+    step.shown = shown;
+    if (ref) step.records.push_back(*ref);
+    into.push_back(step);
+    index[id] = {&into, into.size() - 1};
+  }
+
+  void AddFolder(std::vector<UndoStep>& into, const std::wstring& path, const std::wstring& shown, const RecordRef* ref) {
+    // The same folder again (an earlier run's record): the step moves to this later place, after
+    // that run's files in it are gone; its old place is left empty and dropped.
     if (const auto it = folderSteps.find(path); it != folderSteps.end()) {
-      // The same folder again (an earlier run's record): it moves to this later place, after
-      // the earlier run's files in it are gone. The old place is left empty and dropped.
       UndoStep& earlier = (*it->second.first)[it->second.second];
-      step = std::move(earlier);
+      UndoStep step = std::move(earlier);
       earlier = UndoStep{};
       if (ref) step.records.push_back(*ref);
       into.push_back(std::move(step));
       it->second = {&into, into.size() - 1};
       return;
     }
-    step.kind = StepKind::RemoveEmptyFolder;
-    step.path = path;
-    step.shown = shown;
-    if (ref) step.records.push_back(*ref);
-    into.push_back(step);
-    folderSteps[path] = {&into, into.size() - 1};
+    AddOnce(folderSteps, into, path, StepKind::RemoveEmptyFolder, path, shown, ref);
   }
 
   void AddKey(std::vector<UndoStep>& into, const std::wstring& normalKey, const std::wstring& key, const RecordRef* ref) {
-    if (const auto it = keySteps.find(normalKey); it != keySteps.end()) {
-      if (ref) (*it->second.first)[it->second.second].records.push_back(*ref);
-      return;
-    }
-    UndoStep step;
-    step.kind = StepKind::DeleteRegKey;
-    step.path = ApiKeyPath(key);
-    step.shown = key;
-    if (ref) step.records.push_back(*ref);
-    into.push_back(step);
-    keySteps[normalKey] = {&into, into.size() - 1};
+    AddOnce(keySteps, into, normalKey, StepKind::DeleteRegKey, RegistryKeyForApi(key), key, ref);
   }
 
   void Record(const JournalSection& run, const RecordRef& ref, bool entryPhase, const std::set<std::wstring>& failedEntries) {
@@ -148,6 +133,8 @@ struct Builder {
         step.expected = stamp;
         step.records.push_back(ref);
         if (placed->area == PathArea::StartMenu) {
+          step.ownership = Ownership::UninstallStringIsThis;
+          step.ownerKey = RegistryKeyForApi(std::wstring(product::uninstallKeyBase) + product::uninstallDirName);
           const std::wstring name = FoldCase(L" entfernen.lnk");
           const bool isUninstallLink = p.size() > name.size() && p.ends_with(name);
           (isUninstallLink ? finalLink : menu).push_back(step);
@@ -227,7 +214,8 @@ struct Builder {
         if (area != KeyArea::UninstallEntry && area != KeyArea::ProductKey) return Skip(ref, SkipReason::Outside, r);
         UndoStep step;
         step.kind = StepKind::DeleteRegValue;
-        step.path = ApiKeyPath(key);
+        step.path = RegistryKeyForApi(key);
+        step.ownerKey = step.path;
         step.valueName = r.path.substr(cut + 1);
         step.shown = r.path;
         step.records.push_back(ref);
@@ -400,6 +388,7 @@ Decision Decide(const UndoStep& step, const DiskState& s) {
     case StepKind::RemoveUninstaller:
       if (s.presence == Presence::Absent) return decide(Action::AlreadyUndone, ReportKey::AlreadyAbsent);
       if (s.presence == Presence::Folder) return decide(Action::Keep, ReportKey::WrongType, ExitEffect::Partly);
+      if (!s.owned) return decide(Action::Refuse, ReportKey::NotOurs);
       if (step.expected && (!s.stamp || *s.stamp != *step.expected)) return decide(Action::Keep, ReportKey::ChangedByUser);
       return decide(Action::Do, ReportKey::Removed);
     case StepKind::RemoveEmptyFolder:

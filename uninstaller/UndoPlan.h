@@ -64,6 +64,10 @@ struct UndoStep {
   // RemoveFile / RestoreBackup: what the setup wrote there; a file that differs is the user's.
   std::optional<FileStamp> expected;
   Ownership ownership = Ownership::None;
+  // The key (RegDeleteKeyExW form) whose value the ownership check reads: a registry step's own
+  // key; for the Start-menu links the uninstall entry's key, as the links belong to whichever
+  // installation the entry names.
+  std::wstring ownerKey;
   // RestoreBackup of an entry a "ZipError;" names: the move may have happened, the extraction
   // did not; restore only when the target is absent and the backup present.
   bool entryFailed = false;

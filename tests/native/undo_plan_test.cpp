@@ -38,8 +38,23 @@ struct Machine {
     return false;
   }
 
+  // Whether the step's ownership value (read through ownerKey) names this installation; a key
+  // or value that is gone names no other one.
+  bool Owned(const UndoStep& step, const ProductScope& scope) const {
+    if (step.ownership == Ownership::None) return true;
+    const auto key = keys.find(K(step.ownerKey));
+    if (key == keys.end()) return true;
+    if (step.ownership == Ownership::UninstallStringIsThis) {
+      const auto v = key->second.find(L"uninstallstring");
+      return v == key->second.end() || UninstallStringNames(v->second, scope.uninstallerPath);
+    }
+    const auto v = key->second.find(L"installpath");
+    return v == key->second.end() || InstallPathNames(v->second, scope.targetFolder);
+  }
+
   DiskState StateFor(const UndoStep& step, const ProductScope& scope) const {
     DiskState s;
+    s.owned = Owned(step, scope);
     if (step.kind == StepKind::DeleteRegValue || step.kind == StepKind::DeleteRegKey) {
       const auto key = keys.find(K(step.path));
       if (key == keys.end()) return s;
@@ -50,13 +65,6 @@ struct Machine {
         bool subkeys = false;
         for (const auto& [k, v] : keys) subkeys |= k.starts_with(key->first + L"\\");
         s.folderEmpty = key->second.empty() && !subkeys;
-      }
-      if (step.ownership == Ownership::UninstallStringIsThis) {
-        const auto v = key->second.find(L"uninstallstring");
-        s.owned = v != key->second.end() && UninstallStringNames(v->second, scope.uninstallerPath);
-      } else if (step.ownership == Ownership::InstallPathIsTarget) {
-        const auto v = key->second.find(L"installpath");
-        s.owned = v != key->second.end() && InstallPathNames(v->second, scope.targetFolder);
       }
       return s;
     }
@@ -104,6 +112,22 @@ struct Outcome {
   std::map<ReportKey, int> reports;
   bool partly = false;
 };
+
+// What is left over or missing, for the failure message.
+std::string Differences(const Machine& now, const Machine& before) {
+  std::wstring text;
+  for (const auto& [f, stamp] : now.files)
+    if (!before.files.count(f) || !(before.files.at(f) == stamp)) text += L"\n  file " + f;
+  for (const auto& [f, stamp] : before.files)
+    if (!now.files.count(f)) text += L"\n  missing file " + f;
+  for (const std::wstring& d : now.folders)
+    if (!before.folders.count(d)) text += L"\n  folder " + d;
+  for (const auto& [k, values] : now.keys)
+    if (!before.keys.count(k)) text += L"\n  key " + k;
+  std::string narrow;
+  for (wchar_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
+  return narrow;
+}
 
 // What the executor does: each step in order, the final phase only when nothing before it stays.
 Outcome Execute(const UndoPlan& plan, Machine& m) {
@@ -291,15 +315,8 @@ TEST(UndoPlan, EveryKindOfRunIsUndoneToTheStateBefore) {
     Machine m = c.after;
     const UndoPlan plan = PlanFor(c.ansi, c.lossless);
     const Outcome outcome = Execute(plan, m);
-    EXPECT_EQ(m, Before()) << c.what;
+    EXPECT_EQ(m, Before()) << c.what << Differences(m, Before());
     EXPECT_FALSE(outcome.partly) << c.what;
-    for (size_t i = 0; i < m.files.size() && !(m == Before()); ++i) {
-      for (const auto& [f, s] : m.files)
-        if (!Before().files.count(f) || !(Before().files.at(f) == s)) ADD_FAILURE() << c.what << ": file " << std::string(f.begin(), f.end());
-      for (const std::wstring& d : m.folders)
-        if (!Before().folders.count(d)) ADD_FAILURE() << c.what << ": folder " << std::string(d.begin(), d.end());
-      break;
-    }
   }
 }
 
@@ -307,7 +324,7 @@ TEST(UndoPlan, UserChangesAndOtherInstallationsAreKept) {
   Machine m = AfterFirstRun();
   m.File(kTarget + L"maps\\Ostrauwen\\global.cfg", 10, 999);  // edited after the installation
   m.File(kTarget + L"maps\\mine.txt", 1, 1);                  // the user's own file
-  // A later installation into another folder re-registered the uninstall entry.
+  // A later installation into another folder re-registered the uninstall entry and the links.
   m.keys[K(kEntryKey)][L"uninstallstring"] = L"\"E:\\Zweit\\Uninstall_Drivona2 Ostrauwen V1.2\\uninstall.exe\"";
   m.keys[K(L"\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\")][L"installpath"] = L"E:\\Zweit\\";
   const Machine start = m;
@@ -315,7 +332,8 @@ TEST(UndoPlan, UserChangesAndOtherInstallationsAreKept) {
   const Outcome outcome = Execute(plan, m);
   EXPECT_EQ(outcome.reports.at(ReportKey::ChangedByUser), 1);
   EXPECT_GE(outcome.reports.at(ReportKey::FolderNotEmpty), 2);  // maps\Ostrauwen, maps
-  EXPECT_EQ(outcome.reports.at(ReportKey::NotOurs), 4);         // InstallPath and three entry values
+  EXPECT_EQ(outcome.reports.at(ReportKey::NotOurs), 6);  // InstallPath, three entry values, the two links
+  EXPECT_TRUE(m.files.count(N(kMenu + L"Drivona2 Ostrauwen Version 1.2 entfernen.lnk")));
   EXPECT_EQ(m.files.at(N(kTarget + L"maps\\Ostrauwen\\global.cfg")), (FileStamp{10, 999}));
   EXPECT_TRUE(m.files.count(N(kTarget + L"maps\\mine.txt")));
   EXPECT_EQ(m.keys.at(K(kEntryKey)), start.keys.at(K(kEntryKey)));
@@ -412,6 +430,7 @@ TEST(UndoPlan, DecisionTable) {
       {"file changed", file, changed, Action::Keep, ReportKey::ChangedByUser, ExitEffect::None, false},
       {"file is a link", file, reparse, Action::Refuse, ReportKey::ReparsePoint, ExitEffect::Partly, false},
       {"file in use", file, inUse, Action::Retry, ReportKey::InUse, ExitEffect::Partly, true},
+      {"link of another installation", file, notOurs, Action::Refuse, ReportKey::NotOurs, ExitEffect::None, false},
       {"folder where a file was", file, wrongFile, Action::Keep, ReportKey::WrongType, ExitEffect::Partly, false},
       {"folder empty", folder, emptyFolder, Action::Do, ReportKey::Removed, ExitEffect::None, false},
       {"folder holds files", folder, fullFolder, Action::Keep, ReportKey::FolderNotEmpty, ExitEffect::None, false},
@@ -469,7 +488,9 @@ TEST(UndoPlan, RemainingJournalHoldsWhatIsLeftAndReadsBack) {
   EXPECT_FALSE(holds(DeleteRecord(kTarget + L"maps\\Ostrauwen\\global.cfg")));
   EXPECT_FALSE(holds(DelRegValueRecord(L"\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\\\InstallPath")));
   for (const JournalEntry& e : again.runs[0].entries)
-    if (e.record.kind == RecordKind::Move) EXPECT_TRUE(e.Has(AnnotationKind::Written));
+    if (e.record.kind == RecordKind::Move) {
+      EXPECT_TRUE(e.Has(AnnotationKind::Written));
+    }
 
   // Once the user put the file back, a second run finishes the job.
   m.File(kTarget + L"Vehicles\\bus.cfg", 20, 200);
