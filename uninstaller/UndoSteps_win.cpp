@@ -57,11 +57,11 @@ StepRunner::StepRunner(const ProductScope& scope, ShortNameResolver resolver)
 void StepRunner::ReadOwnership(const UndoPlan& plan) {
   for (const UndoStep& step : plan.steps) {
     if (step.ownership == Ownership::None) continue;
-    const std::wstring folded = FoldCase(step.path);
+    const std::wstring folded = FoldCase(step.ownerKey);
     if (owned.count(folded)) continue;
     HKEY raw = nullptr;
     bool belongs = true;  // a key or value that is gone names no other installation
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, step.path.c_str(), 0, KEY_QUERY_VALUE | kView, &raw) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, step.ownerKey.c_str(), 0, KEY_QUERY_VALUE | kView, &raw) == ERROR_SUCCESS) {
       unique_hkey key(raw);
       if (step.ownership == Ownership::UninstallStringIsThis) {
         if (auto value = ReadValue(key.get(), L"UninstallString"))
@@ -70,9 +70,15 @@ void StepRunner::ReadOwnership(const UndoPlan& plan) {
         belongs = InstallPathNames(*value, scope.targetFolder, resolver);
       }
     }
-    if (!belongs) LogProc(5, L"Registry key belongs to another installation: " + step.path);
+    if (!belongs) LogProc(5, L"Registry key belongs to another installation: " + step.ownerKey);
     owned[folded] = belongs;
   }
+}
+
+bool StepRunner::Owned(const UndoStep& step) const {
+  if (step.ownership == Ownership::None) return true;
+  const auto found = owned.find(FoldCase(step.ownerKey));
+  return found == owned.end() || found->second;
 }
 
 Decision StepRunner::Failed(DWORD error) {
@@ -122,6 +128,7 @@ Decision StepRunner::RunFile(const UndoStep& step) {
   if (entry.kind == EntryKind::File) state.stamp = FileStamp{entry.size, entry.lastWrite};
   if (entry.kind == EntryKind::Folder) state.folderEmpty = FolderEmpty(entry);
   if (entry.kind == EntryKind::Failed) return Failed(entry.error);
+  state.owned = Owned(step);
 
   Decision decision = Decide(step, state);
   if (decision.action != Action::Do) return decision;
@@ -206,10 +213,7 @@ Decision StepRunner::RunRegistry(const UndoStep& step) {
   } else if (open != ERROR_FILE_NOT_FOUND) {
     return Failed(static_cast<DWORD>(open));
   }
-  if (step.ownership != Ownership::None) {
-    const auto found = owned.find(FoldCase(step.path));
-    state.owned = found == owned.end() || found->second;
-  }
+  state.owned = Owned(step);
 
   Decision decision = Decide(step, state);
   if (decision.action != Action::Do) return decision;

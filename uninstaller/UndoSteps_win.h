@@ -30,10 +30,11 @@ class StepRunner {
   // area's root (a junction above the target folder is the user's; one below it is refused).
   bool LiesWhereExpected(const std::wstring& normalPath, const std::wstring& finalPath);
   Decision Failed(DWORD error);
+  bool Owned(const UndoStep& step) const;  // as ReadOwnership found it
 
   const ProductScope& scope;
   ShortNameResolver resolver;
-  std::map<std::wstring, bool> owned;  // by folded key
+  std::map<std::wstring, bool> owned;  // by folded owner key
   std::map<std::wstring, std::wstring> rootFinal;
   DWORD lastError = 0;
 };
