@@ -148,7 +148,10 @@ UndoOutcome UndoInstallation(const UndoRequest& request) {
       case Action::Keep:
         (runner.error() ? leftList : keptList).Add(step.shown);
         break;
-      case Action::Refuse: refusedList.Add(step.shown); break;
+      case Action::Refuse:
+        // A value or link of another installation of the product is kept by design.
+        (decision.report == ReportKey::NotOurs ? keptList : refusedList).Add(step.shown);
+        break;
       default: break;
     }
   }

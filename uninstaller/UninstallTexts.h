@@ -60,7 +60,8 @@ inline std::wstring HelperFailed() {
                             L"Es wurde nichts geändert.");
 }
 inline std::wstring Kept(const std::wstring& count, const std::wstring& paths) {
-  return FormatStr(GetLngString(1115, L"Behalten (%s), da seit der Installation verändert oder nicht leer:\\\\%s"),
+  return FormatStr(GetLngString(1115, L"Behalten (%s), da seit der Installation verändert, nicht leer oder von einer "
+                                      L"anderen Installation verwendet:\\\\%s"),
                    {count, paths});
 }
 }  // namespace texts

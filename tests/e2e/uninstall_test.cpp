@@ -316,6 +316,38 @@ TEST(Uninstall, SecondInstallationOverTheFirst) {
   EXPECT_TRUE(changes.empty()) << Narrow(changes);
 }
 
+// Installed into a second folder afterwards: uninstalling the first leaves the second one's
+// uninstall entry, install path and Start-menu links alone.
+TEST(Uninstall, SecondFolderKeepsItsEntry) {
+  RoundTrip first(L"first-folder", "roundtrip.zip");
+  first.Install();
+  const std::wstring second = first.root + L"Zweiter Ordner\\";
+  std::filesystem::create_directories(it::FsPath(second));
+  {
+    HostEntry moved(KEY_WOW64_32KEY, second);
+    SetupApp app;
+    ASSERT_TRUE(StartWizard(app, first.dist));
+    WalkTo(app, wpSettings);
+    ASSERT_EQ(app.Text(ctl::LeDestination), second);
+    ASSERT_TRUE(app.Click(ctl::btWeiter));
+    ASSERT_TRUE(app.PostClick(ctl::btWeiter));
+    ASSERT_EQ(app.WaitForExit(), 0);
+  }
+  const std::wstring secondUninstaller = second + L"Uninstall_Drivona2 Ostrauwen V1.2\\uninstall.exe";
+  const std::wstring log = first.root + L"first.log";
+  const long code = RunSilently(first.backup() + L"uninstall.exe", L"/LOG=\"" + log + L"\"");
+  RemoveWorkingCopies();
+  SCOPED_TRACE(it::ReadBytes(log));
+  EXPECT_EQ(code, 0);
+  EXPECT_FALSE(it::Exists(first.backup()));
+  EXPECT_FALSE(it::Exists(first.target + L"maps\\Ostrauwen\\global.cfg"));
+  EXPECT_EQ(it::RegistryValue(it::kUninstallKey, L"UninstallString"), L"\"" + secondUninstaller + L"\"");
+  EXPECT_EQ(it::RegistryValue(it::kProductKey, L"InstallPath"), second);
+  EXPECT_TRUE(it::Exists(CommonProgramsMenu() + L"Drivona2 Ostrauwen\\Drivona2 Ostrauwen Version 1.2 entfernen.lnk"));
+  EXPECT_TRUE(it::Exists(second + L"maps\\Ostrauwen\\global.cfg"));
+  RemoveTree(second);
+}
+
 // A journal edited by someone who may write the game's folder: records pointing outside the
 // product, "..", foreign registry keys and a foreign "Destination=" change nothing outside the
 // product, and the log names what was refused.
