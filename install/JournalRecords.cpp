@@ -288,3 +288,5 @@ bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
     if (Fold(a[i]) != Fold(b[i])) return false;
   return true;
 }
+
+std::optional<uint64_t> ParseDecimal(std::wstring_view text) { return ParseU64(text); }

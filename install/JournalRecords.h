@@ -98,3 +98,6 @@ std::optional<JournalAnnotation> ParseAnnotationLine(std::wstring_view line);
 // the file system and the registry compare names; comparison without regard to case.
 std::wstring FoldCase(std::wstring_view text);
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
+
+// Unsigned decimal, digits only, within 64 bits (at most 20 digits); nullopt otherwise.
+std::optional<uint64_t> ParseDecimal(std::wstring_view text);

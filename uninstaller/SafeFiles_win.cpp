@@ -1,7 +1,5 @@
 #include "uninstaller/SafeFiles_win.h"
 
-#include <cwctype>
-
 namespace {
 constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
@@ -10,6 +8,8 @@ std::wstring WithoutLongPrefix(std::wstring path) {
   if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
   return path;
 }
+
+}  // namespace
 
 std::wstring FinalPathOf(HANDLE handle) {
   std::wstring buffer(MAX_PATH, L'\0');
@@ -26,11 +26,7 @@ std::wstring FinalPathOf(HANDLE handle) {
   return {};
 }
 
-std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-  return text;
-}
-
+namespace {
 std::wstring WithDelimiter(std::wstring folder) {
   if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
   return folder;
@@ -85,14 +81,6 @@ std::wstring FinalFolderPath(const std::wstring& folder) {
   if (!handle) return {};
   const std::wstring path = FinalPathOf(handle.get());
   return path.empty() ? path : WithDelimiter(path);
-}
-
-bool PathInside(const std::wstring& path, const std::wstring& folder, bool allowSelf) {
-  if (path.empty() || folder.empty()) return false;
-  const std::wstring p = Lower(WithDelimiter(path));
-  const std::wstring f = Lower(WithDelimiter(folder));
-  if (p.size() < f.size() || p.compare(0, f.size(), f) != 0) return false;
-  return allowSelf || p.size() > f.size();
 }
 
 bool FolderEmpty(const OpenedEntry& folder) {

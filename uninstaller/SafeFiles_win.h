@@ -26,12 +26,11 @@ struct OpenedEntry {
 // while it is open). A folder is opened as such; a link or junction as itself.
 OpenedEntry OpenEntry(const std::wstring& path);
 
+// Where an opened handle really lies: "C:\..." without the \\?\ prefix; empty when unknown.
+std::wstring FinalPathOf(HANDLE handle);
+
 // The final path of an existing folder (its own reparse points followed), for the allowed areas.
 std::wstring FinalFolderPath(const std::wstring& folder);
-
-// Whether path lies inside folder (both final paths, compared without regard to case; folder
-// ends with "\"). The folder itself counts as inside when allowSelf is true.
-bool PathInside(const std::wstring& path, const std::wstring& folder, bool allowSelf = false);
 
 // Whether the opened folder holds nothing (its children are looked at below its final path).
 bool FolderEmpty(const OpenedEntry& folder);

@@ -174,12 +174,8 @@ Decision StepRunner::RunRestore(const UndoStep& step) {
                                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!folderHandle) return Failed(GetLastError());
   BY_HANDLE_FILE_INFORMATION info{};
-  wchar_t final[MAX_PATH * 4] = {};
-  const DWORD n = GetFinalPathNameByHandleW(folderHandle.get(), final, MAX_PATH * 4, FILE_NAME_NORMALIZED);
-  std::wstring finalFolder = n > 0 && n < MAX_PATH * 4 ? std::wstring(final, n) : std::wstring();
-  if (finalFolder.rfind(L"\\\\?\\", 0) == 0) finalFolder = finalFolder.substr(4);
   if (!GetFileInformationByHandle(folderHandle.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-      !LiesWhereExpected(TrimDelimiter(folder), finalFolder)) {
+      !LiesWhereExpected(TrimDelimiter(folder), FinalPathOf(folderHandle.get()))) {
     state.reparsePoint = true;
     return Decide(step, state);
   }

@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "install/JournalRecords.h"
+
 namespace {
 std::wstring Upper(std::wstring text) {
   for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
@@ -11,19 +13,6 @@ std::wstring Upper(std::wstring text) {
 // Strips one pair of quotes around a value ("C:\a b" -> C:\a b).
 std::wstring Unquoted(std::wstring value) {
   if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"') return value.substr(1, value.size() - 2);
-  return value;
-}
-
-// A decimal number of at most 20 digits that fits into 64 bits.
-std::optional<uint64_t> Number(const std::wstring& text) {
-  if (text.empty() || text.size() > 20) return std::nullopt;
-  uint64_t value = 0;
-  for (wchar_t c : text) {
-    if (c < L'0' || c > L'9') return std::nullopt;
-    const uint64_t digit = static_cast<uint64_t>(c - L'0');
-    if (value > (UINT64_MAX - digit) / 10) return std::nullopt;
-    value = value * 10 + digit;
-  }
   return value;
 }
 
@@ -48,10 +37,10 @@ std::optional<UninstallOptions> ParseUninstallOptions(const std::vector<std::wst
       options.journal = value;
     } else if (name == L"/ORIGIN" && hasValue) {
       options.origin = value;
-    } else if (name == L"/RESULT" && Number(value)) {
-      options.resultHandle = *Number(value);
-    } else if (name == L"/PARENT" && Number(value) && *Number(value) <= UINT32_MAX) {
-      options.parentProcessId = static_cast<uint32_t>(*Number(value));
+    } else if (name == L"/RESULT" && ParseDecimal(value)) {
+      options.resultHandle = *ParseDecimal(value);
+    } else if (name == L"/PARENT" && ParseDecimal(value) && *ParseDecimal(value) <= UINT32_MAX) {
+      options.parentProcessId = static_cast<uint32_t>(*ParseDecimal(value));
     } else {
       error = raw;
       return std::nullopt;
