@@ -71,8 +71,25 @@ struct Walk {
 };
 }  // namespace
 
-// The uninstaller's boxes and window; its working copy is a process of its own.
+// The installed target, as the setup recorded it (32-bit view of HKLM).
+std::wstring InstalledTarget() {
+  wchar_t value[MAX_PATH * 2] = {};
+  DWORD size = sizeof(value) - sizeof(wchar_t);
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen", 0,
+                    KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
+    return {};
+  const LONG rc = RegQueryValueExW(key, L"InstallPath", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS ? value : L"";
+}
+
+// The uninstaller's boxes and window; its working copy is a process of its own. A file of the
+// add-on is held open meanwhile (as a running game would), so the window waits on its retry box
+// long enough for a picture.
 int WalkUninstall(const std::wstring& dist, const std::wstring& pictures, const std::wstring& prefix) {
+  const std::wstring held = InstalledTarget() + L"maps\\Ostrauwen\\global.cfg";
+  HANDLE game = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   SetupApp app;
   if (!app.Start(dist + L"uninstall.exe", L"", dist)) return 1;
   Walk walk{app, pictures, prefix};
@@ -80,7 +97,13 @@ int WalkUninstall(const std::wstring& dist, const std::wstring& pictures, const 
   if (!question) return 1;
   walk.Picture(L"question", question.handle);
   SetupApp::Press(question, IDYES);
-  if (HWND window = SetupApp::WaitForAnyWindow(kUninstallWindowClass, 5s)) walk.Picture(L"progress", window, 50);
+  if (game != INVALID_HANDLE_VALUE) {
+    MessageBoxInfo inUse = SetupApp::WaitForAnyMessageBox(question.title, 30s);
+    if (HWND window = SetupApp::WaitForAnyWindow(kUninstallWindowClass, 5s)) walk.Picture(L"progress", window);
+    walk.Picture(L"file-in-use", inUse.handle);
+    CloseHandle(game);
+    SetupApp::Press(inUse, IDRETRY);
+  }
   MessageBoxInfo outcome = SetupApp::WaitForAnyMessageBox(question.title, 60s);
   if (!outcome) return 1;
   walk.Picture(L"outcome", outcome.handle);
