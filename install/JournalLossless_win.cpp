@@ -2,8 +2,27 @@
 #include <windows.h>
 
 #include "install/JournalFile_win.h"
+#include "install/JournalRecords.h"
 #include "support/DebugLog.h"
 #include "support/ErrorText.h"
+
+namespace {
+// The opened file lies where it was asked for: no junction or symbolic link on its way, which
+// would let the elevated setup write into a folder of someone else's choosing.
+bool OpenedWhereAsked(HANDLE file, const std::wstring& asked) {
+  std::wstring found(32768, L'\0');
+  const DWORD n = GetFinalPathNameByHandleW(file, found.data(), static_cast<DWORD>(found.size()), FILE_NAME_NORMALIZED);
+  if (n == 0 || n >= found.size()) return false;
+  found.resize(n);
+  if (found.starts_with(L"\\\\?\\UNC\\")) found = L"\\" + found.substr(7);
+  else if (found.starts_with(L"\\\\?\\")) found = found.substr(4);
+  std::wstring wanted(32768, L'\0');
+  const DWORD m = GetLongPathNameW(asked.c_str(), wanted.data(), static_cast<DWORD>(wanted.size()));
+  if (m == 0 || m >= wanted.size()) return false;
+  wanted.resize(m);
+  return EqualsNoCase(found, wanted);
+}
+}  // namespace
 
 void LosslessJournalFile::Fail(const wchar_t* call) {
   LogProc(3, std::wstring(L"LosslessJournalFile ") + call + L" [" + fileName + L"] : " + LastErrorText(true));
@@ -14,8 +33,9 @@ void LosslessJournalFile::Fail(const wchar_t* call) {
 
 bool LosslessJournalFile::Open() {
   // Not through a link planted in its place: the setup runs with administrator rights.
-  unique_handle opened(CreateFileW(fileName.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+  unique_handle opened(CreateFileW(fileName.c_str(), GENERIC_READ | FILE_APPEND_DATA | DELETE, FILE_SHARE_READ, nullptr,
                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  const bool created = opened && GetLastError() != ERROR_ALREADY_EXISTS;
   if (!opened) {
     if (GetLastError() != ERROR_PATH_NOT_FOUND) Fail(L"CreateFileW");
     return false;  // the backup folder is not there yet
@@ -25,9 +45,14 @@ bool LosslessJournalFile::Open() {
     Fail(L"GetFileInformationByHandle");
     return false;
   }
-  if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) {
+  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+      !OpenedWhereAsked(opened.get(), fileName)) {
+    if (created && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      FILE_DISPOSITION_INFO gone{TRUE};  // not left behind where it does not belong
+      SetFileInformationByHandle(opened.get(), FileDispositionInfo, &gone, sizeof gone);
+    }
     SetLastError(ERROR_CANT_ACCESS_FILE);
-    Fail(L"CreateFileW (Verknüpfung)");
+    Fail(L"CreateFileW (Verknüpfung auf dem Weg)");
     return false;
   }
   // A killed run may have left half a line: the new section starts on a line of its own.

@@ -126,7 +126,6 @@ std::vector<JournalSection> MakeSections(const std::vector<TextLine>& lines, boo
       sections.back().program = record->text;
       sections.back().lossless = lossless;
       sections.back().complete = !lossless;
-      sections.back().lines.push_back(line.text);
       dropping = false;
       headerLines = 1;
       continue;
@@ -147,7 +146,6 @@ std::vector<JournalSection> MakeSections(const std::vector<TextLine>& lines, boo
         continue;
       }
       (expected == RecordKind::Source ? section.source : section.destination) = record->path;
-      section.lines.push_back(line.text);
       ++headerLines;
       continue;
     }
@@ -165,7 +163,6 @@ std::vector<JournalSection> MakeSections(const std::vector<TextLine>& lines, boo
         problem(JournalProblemKind::Malformed, line);
       } else {
         section.entries.back().annotations.push_back(*annotation);
-        section.lines.push_back(line.text);
       }
       continue;
     }
@@ -176,7 +173,6 @@ std::vector<JournalSection> MakeSections(const std::vector<TextLine>& lines, boo
       continue;
     }
     section.entries.push_back({*record, {}, line.number});
-    section.lines.push_back(line.text);
   }
   // A section that ends inside its header has nothing to place it by.
   if (!sections.empty() && !dropping && headerLines < 3) {

@@ -42,8 +42,6 @@ struct JournalSection {
   bool complete = false;
   // From the lossless copy; annotations are then meaningful (their absence too).
   bool lossless = false;
-  // All record lines and annotations of the section as read, for rewriting what stays.
-  std::vector<std::wstring> lines;
 };
 
 enum class JournalProblemKind {

@@ -133,3 +133,17 @@ TEST_F(LosslessJournal, ARunThatNeverReachedItsEndStillTellsWhatItChanged) {
   EXPECT_TRUE(bus->Has(AnnotationKind::Moved));
   EXPECT_NE(FindEntry(journal.runs[0], RecordKind::RenDel, s.backup + L"uninstall.exe"), nullptr);
 }
+
+TEST_F(LosslessJournal, NotWrittenThroughALinkedBackupFolder) {
+  Installation s(L"lossless-link");
+  const std::wstring elsewhere = s.root + L"elsewhere\\";
+  std::filesystem::create_directories(FsPath(elsewhere));
+  std::wstring link = s.backup;
+  link.pop_back();
+  // Wine 8 answers CreateSymbolicLinkW with success but makes no link that leads anywhere.
+  const bool made = CreateSymbolicLinkW(link.c_str(), elsewhere.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+  WriteBytes(s.backup + L"probe", "x");
+  if (!made || !Exists(elsewhere + L"probe")) GTEST_SKIP() << "no working directory links here";
+  s.Run("example.zip");
+  EXPECT_FALSE(Exists(elsewhere + L"uninstall.dat.utf8"));
+}
