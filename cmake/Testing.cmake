@@ -66,9 +66,9 @@ function(setup_module name)
 endfunction()
 
 # Every test program links the whole core (and, on Windows, the Win32 layers).
-set(SETUP_TEST_LIBS wizard_core install_core controls_core support_core)
+set(SETUP_TEST_LIBS uninstaller_core wizard_core install_core controls_core support_core)
 if(WIN32)
-  set(SETUP_TEST_LIBS wizard_win install_win controls_win support_win platform ${SETUP_TEST_LIBS})
+  set(SETUP_TEST_LIBS uninstaller_win wizard_win install_win controls_win support_win platform ${SETUP_TEST_LIBS})
 endif()
 
 # add_test_folder(): one test program per *_test.cpp of the calling folder.

@@ -12,7 +12,10 @@ bool CreateDirWithJournal(const std::wstring& folder, UninstallJournal* journal)
     return false;
   }
   if (levels->empty()) {
-    if (journal) journal->Append(RmDirRecord(folder));
+    if (journal) {
+      journal->Append(RmDirRecord(folder));
+      journal->Annotate({AnnotationKind::Existed});
+    }
     return true;
   }
   bool created = false;
@@ -20,9 +23,12 @@ bool CreateDirWithJournal(const std::wstring& folder, UninstallJournal* journal)
     // Recorded before the attempt: the record states what the installation set out to change.
     if (journal) journal->Append(RmDirRecord(level));
     created = CreateDirectoryW(level.c_str(), nullptr) != 0;
-    if (!created) {
+    if (created) {
+      if (journal) journal->Annotate({AnnotationKind::Created});
+    } else {
       const std::wstring error = LastErrorText(true);
       created = DirectoryExists(level);  // made meanwhile by someone else
+      if (created && journal) journal->Annotate({AnnotationKind::Existed});
       if (!created) LogProc(3, L"CreateDirectoryW(\"" + level + L"\") : " + error);
     }
   }

@@ -1,6 +1,26 @@
 #include "install/UninstallJournal.h"
 
+#include "install/JournalLossless.h"
 #include "support/TextFormat.h"
+
+void UninstallJournal::Append(const std::wstring& line) {
+  lines.push_back(JournalField(line));
+  if (sink) sink->Write(lines.back());
+}
+
+void UninstallJournal::Annotate(const JournalAnnotation& annotation) const {
+  if (sink) sink->Write(FormatAnnotation(annotation));
+}
+
+void UninstallJournal::EndStage() const {
+  if (sink) sink->Flush();
+}
+
+void UninstallJournal::EndSection() const {
+  if (!sink) return;
+  sink->Write(FormatAnnotation({AnnotationKind::End}));
+  sink->Flush();
+}
 
 std::string UninstallJournal::FileBytes(AnsiEncoder encode) const {
   std::string bytes;
@@ -13,46 +33,49 @@ std::string UninstallJournal::FileBytes(AnsiEncoder encode) const {
 
 std::wstring JournalProgramLine(const std::wstring& productName, const std::wstring& version,
                                 const std::wstring& windows) {
-  return FormatStr(L"Program=%s [Version=%s,  Windows=%s]", {productName, version, windows});
+  return FormatRecord(MakeRecord(RecordKind::Program, L"", L"",
+                                 FormatStr(L"%s [Version=%s,  Windows=%s]", {productName, version, windows})));
 }
 
-std::wstring JournalSourceLine(const std::wstring& setupProgram) { return L"Quelle=" + setupProgram; }
+std::wstring JournalSourceLine(const std::wstring& setupProgram) {
+  return FormatRecord(MakeRecord(RecordKind::Source, setupProgram));
+}
 
 std::wstring JournalDestinationLine(const std::wstring& backupFolder) {
-  return L"Destination=" + backupFolder;
+  return FormatRecord(MakeRecord(RecordKind::Destination, backupFolder));
 }
 
-std::wstring RmDirRecord(const std::wstring& folder) { return L"rmDir;" + folder; }
+std::wstring RmDirRecord(const std::wstring& folder) { return FormatRecord(MakeRecord(RecordKind::RmDir, folder)); }
 
-std::wstring DeleteRecord(const std::wstring& file) { return L"Delete;" + file; }
+std::wstring DeleteRecord(const std::wstring& file) { return FormatRecord(MakeRecord(RecordKind::Delete, file)); }
 
 std::wstring MoveRecord(const std::wstring& targetFile, const std::wstring& backupFile) {
-  return L"Move;" + targetFile + L";" + backupFile;
+  return FormatRecord(MakeRecord(RecordKind::Move, targetFile, backupFile));
 }
 
 std::wstring ZipErrorRecord(uint32_t code, const std::wstring& targetFile) {
-  return L"ZipError;" + std::to_wstring(code) + L";" + targetFile;
+  return FormatRecord(MakeRecord(RecordKind::ZipError, targetFile, L"", L"", code));
 }
 
-std::wstring RenDelRecord(const std::wstring& file) { return L"RenDel;" + file; }
+std::wstring RenDelRecord(const std::wstring& file) { return FormatRecord(MakeRecord(RecordKind::RenDel, file)); }
 
 std::wstring ErrorCopyUninstallRecord(const std::wstring& errorText, const std::wstring& targetFile,
                                       const std::wstring& sourceFile) {
-  return L"ErrorCopyUninstall;" + errorText + L";" + targetFile + L";" + sourceFile;
+  return FormatRecord(MakeRecord(RecordKind::ErrorCopyUninstall, targetFile, sourceFile, errorText));
 }
 
 std::wstring DelRegValueRecord(const std::wstring& keyAndValueName) {
-  return L"DelRegValue;" + keyAndValueName;
+  return FormatRecord(MakeRecord(RecordKind::DelRegValue, keyAndValueName));
 }
 
-std::wstring DelRegKeyRecord(const std::wstring& key) { return L"DelRegKey;" + key; }
+std::wstring DelRegKeyRecord(const std::wstring& key) { return FormatRecord(MakeRecord(RecordKind::DelRegKey, key)); }
 
 std::wstring CreateErrorRecord(uint32_t code, const std::wstring& path) {
-  return L"CreateError;" + std::to_wstring(code) + L";" + path;
+  return FormatRecord(MakeRecord(RecordKind::CreateErrorCode, path, L"", L"", code));
 }
 
 std::wstring CreateErrorTextRecord(const std::wstring& errorText, const std::wstring& path) {
-  return L"CreateError;" + errorText + L";" + path;
+  return FormatRecord(MakeRecord(RecordKind::CreateErrorText, path, L"", errorText));
 }
 
 std::wstring WithTrailingDelimiter(const std::wstring& path) {

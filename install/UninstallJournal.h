@@ -8,11 +8,27 @@
 #include <string>
 #include <vector>
 
+#include "install/JournalRecords.h"
+
+class JournalSink;
+
 class UninstallJournal {
  public:
-  void Append(const std::wstring& line) { lines.push_back(line); }
+  // Characters below 0x20 and 0x7F become "?": a line stays one line whatever it was built from.
+  // With a sink set, the line also goes to the lossless copy at once, before its change is made.
+  void Append(const std::wstring& line);
   const std::vector<std::wstring>& Lines() const { return lines; }
   bool Empty() const { return lines.empty(); }
+
+  // The lossless copy (see JournalLossless.h): the sink receives every appended line and the
+  // annotations; the journal does not own it. Without a sink both calls below do nothing.
+  void SetSink(JournalSink* target) { sink = target; }
+  // What actually happened to the change of the last record (lossless copy only).
+  void Annotate(const JournalAnnotation& annotation) const;
+  // End of a stage: the sink flushes what it wrote.
+  void EndStage() const;
+  // The run saved uninstall.dat: "#End" closes its section, and the sink flushes.
+  void EndSection() const;
 
   // The file's bytes: every line converted by encode and followed by CR LF, the last line
   // included; no byte-order mark.
@@ -21,6 +37,7 @@ class UninstallJournal {
 
  private:
   std::vector<std::wstring> lines;
+  JournalSink* sink = nullptr;
 };
 
 // Windows-1252, the code page of the systems the setup is made for: characters it lacks become

@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include <memory>
+#include <optional>
 
 #include "install/CreateDirWithJournal.h"
 #include "platform/FileExistence.h"
@@ -119,10 +120,14 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, FolderLinkGuard& l
       }
       const std::wstring backupFile = backupFolder + parts.relativeFolder + parts.fileName;
       if (!DirectoryExists(backupFolder + parts.relativeFolder)) CreateDirWithJournal(backupFolder + parts.relativeFolder, nullptr);
+      journal.Append(MoveRecord(targetFile, backupFile));  // before the move: a killed run still tells
       const bool moved = MoveFileW(targetFile.c_str(), backupFile.c_str()) != 0;
       const DWORD moveError = moved ? 0 : GetLastError();
-      journal.Append(MoveRecord(targetFile, backupFile));
-      if (!moved && !(IsEarlierBackupError(moveError) && FileExists(backupFile))) {
+      const bool keptEarlier = !moved && IsEarlierBackupError(moveError) && FileExists(backupFile);
+      journal.Annotate(moved         ? JournalAnnotation{AnnotationKind::Moved}
+                       : keptEarlier ? JournalAnnotation{AnnotationKind::KeptEarlier}
+                                     : JournalAnnotation{AnnotationKind::MoveFailed, 0, 0, moveError});
+      if (!moved && !keptEarlier) {
         // No backup and no earlier one: extracting now would lose the user's file.
         journal.Append(ZipErrorRecord(moveError, targetFile));
         return false;
@@ -137,6 +142,8 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, FolderLinkGuard& l
       journal.Append(ZipErrorRecord(ZipErrorCode(rc, zip.ErrSystemCode()), targetFile));
       return false;
     }
+    if (!parts.fileName.empty())
+      if (const auto written = WrittenAnnotation(targetFile)) journal.Annotate(*written);
     host.setProgressPosition(ProgressPosition(i, zip.Count()));
     host.pumpMessages();
     if (host.cancelRequested()) break;
@@ -148,16 +155,21 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, FolderLinkGuard& l
 bool RunStages(InstallHost& host, const InstallRun& run) {
   host.setProgressText(kInstallingUninstaller);
   if (host.cancelRequested()) return false;
-  if (!InstallUninstaller(run)) return false;
+  const bool installed = InstallUninstaller(run);
+  run.journal.EndStage();
+  if (!installed) return false;
   host.setProgressText(kInstallingShortcuts);
   if (host.cancelRequested()) return false;
-  if (!CreateShortcuts(run)) return false;
+  const bool linked = CreateShortcuts(run);
+  run.journal.EndStage();
+  if (!linked) return false;
   host.setProgressText(kRegistering);
   const std::wstring& key = SetupConfig.productRegistryKey;
   if (RegWriteString(key, kInstallPathValue, run.targetFolder))
     run.journal.Append(DelRegValueRecord(WithTrailingDelimiter(key) + kInstallPathValue));
   run.journal.Append(DelRegKeyRecord(key));
   run.journal.Append(kPublisherKeyRecord);
+  run.journal.EndStage();
   host.setProgressText(L"");
   host.setProgressPosition(0);
   return true;
@@ -168,7 +180,10 @@ void FinishInstall(InstallResult& result, const UninstallJournal& journal, const
   // A journal without records (the data file was missing) is not saved: it would replace the
   // uninstall.dat of an earlier installation with an empty one. Nor is one whose backup folder
   // turned out to be a link (the folder is then cleared).
-  if (!journal.Empty() && !backupFolder.empty()) SaveJournal(journal, backupFolder + product::journalFileName);
+  if (!journal.Empty() && !backupFolder.empty()) {
+    SaveJournal(journal, backupFolder + product::journalFileName);
+    journal.EndSection();  // only now: a section without its end mark is a run that died
+  }
   result.finished = true;
   const std::wstring text = result.success ? GetLngString(905, L"Installation erfolgreich fertig gestellt.")
                                            : GetLngString(906, L"Fehler während der Installation.");
@@ -184,6 +199,7 @@ InstallResult InstallAddon(InstallHost& host, const InstallRequest& request) {
 InstallResult InstallAddon(InstallHost& host, const InstallRequest& request, const std::wstring& setupProgram) {
   InstallResult result;
   UninstallJournal journal;
+  std::optional<LosslessJournalFile> lossless;
   std::wstring backupFolder;
   // Held until the journal is saved: the folders found free of links stay so.
   std::unique_ptr<FolderLinkGuard> links;
@@ -203,8 +219,12 @@ InstallResult InstallAddon(InstallHost& host, const InstallRequest& request, con
       } else {
         backupFolder = run.targetFolder + run.uninstallDirName;
         links = std::make_unique<FolderLinkGuard>(run.targetFolder);
-        if (ExtractArchive(host, run, *links, dataFile, backupFolder, setupProgram, request.saveFiles))
-          result.success = RunStages(host, run);
+        // The lossless copy opens only once the backup folder is there, and never through a link.
+        lossless.emplace(backupFolder + product::journalFileName + journal_file::losslessSuffix);
+        journal.SetSink(&*lossless);
+        const bool extracted = ExtractArchive(host, run, *links, dataFile, backupFolder, setupProgram, request.saveFiles);
+        journal.EndStage();
+        if (extracted) result.success = RunStages(host, run);
       }
     } catch (...) {
       result.error = std::current_exception();

@@ -14,6 +14,7 @@ LRESULT CALLBACK RenameButtons(int code, WPARAM wParam, LPARAM lParam) {
       SetDlgItemTextW(box, IDNO, L"&Nein");
       SetDlgItemTextW(box, IDCANCEL, L"&Abbrechen");
       SetDlgItemTextW(box, IDOK, L"OK");
+      SetDlgItemTextW(box, IDRETRY, L"&Wiederholen");
       HHOOK h = hook;
       hook = nullptr;
       UnhookWindowsHookEx(h);
@@ -49,4 +50,13 @@ void DefaultErrorBox(HWND owner, const std::wstring& title, const std::wstring& 
 
 void PlainMessageBox(HWND owner, const std::wstring& title, const std::wstring& text) {
   GermanBox(owner, text, title.c_str(), MB_OK);
+}
+
+BoxAnswer YesNoBox(HWND owner, const std::wstring& title, const std::wstring& text) {
+  return GermanBox(owner, text, title.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES ? BoxAnswer::Yes : BoxAnswer::No;
+}
+
+BoxAnswer RetryCancelBox(HWND owner, const std::wstring& title, const std::wstring& text) {
+  return GermanBox(owner, text, title.c_str(), MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY ? BoxAnswer::Retry
+                                                                                           : BoxAnswer::Cancel;
 }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-enum class BoxAnswer { Yes, No, Cancel, Ok };
+enum class BoxAnswer { Yes, No, Cancel, Ok, Retry };
 
 // "Bestätigen", question symbol, buttons "&Ja", "&Nein", "&Abbrechen".
 BoxAnswer ConfirmBox(HWND owner, const std::wstring& text);
@@ -14,3 +14,7 @@ void ErrorBox(HWND owner, const std::wstring& text);
 void DefaultErrorBox(HWND owner, const std::wstring& title, const std::wstring& text);
 // A plain box with an OK button.
 void PlainMessageBox(HWND owner, const std::wstring& title, const std::wstring& text);
+// A question with only "&Ja" and "&Nein" under the given title.
+BoxAnswer YesNoBox(HWND owner, const std::wstring& title, const std::wstring& text);
+// A warning with "&Wiederholen" and "&Abbrechen" under the given title.
+BoxAnswer RetryCancelBox(HWND owner, const std::wstring& title, const std::wstring& text);

@@ -1,18 +1,11 @@
 // The log's platform side on Windows: the debugger output, the local clock and the user's
 // date and time formats, and the DEBUG switch taken from the process command line.
 #include <windows.h>
-#include <shellapi.h>
 
-#include <memory>
-
+#include "platform/CommandLine.h"
 #include "support/DebugLog.h"
 
 namespace {
-
-struct LocalFreeDeleter {
-  void operator()(wchar_t** p) const { LocalFree(p); }
-};
-using unique_argv = std::unique_ptr<wchar_t*, LocalFreeDeleter>;
 
 SYSTEMTIME ToSystemTime(const LogTime& time) {
   SYSTEMTIME st{};
@@ -53,11 +46,4 @@ std::wstring FormatUserDateTime(const LogTime& time) {
   return std::wstring(date) + L" " + clock;
 }
 
-void CheckDebugParam() {
-  int count = 0;
-  unique_argv argv(CommandLineToArgvW(GetCommandLineW(), &count));
-  if (!argv) return;
-  std::vector<std::wstring> args;
-  for (int i = 1; i < count; ++i) args.emplace_back(argv.get()[i]);
-  CheckDebugParam(args);
-}
+void CheckDebugParam() { CheckDebugParam(ProgramArguments()); }

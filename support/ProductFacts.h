@@ -24,6 +24,11 @@ inline constexpr const wchar_t* uninstallKeyBase = L"\\SoftWare\\Microsoft\\Wind
 
 // The backup folder inside the target folder; also the uninstall entry's key name.
 inline constexpr const wchar_t* uninstallDirName = L"Uninstall_Drivona2 Ostrauwen V1.2\\";
+// The proposed target folder: the host's install location (this value of its uninstall entry),
+// else this sub path below the Program Files folder.
+inline constexpr const wchar_t* hostLocationValue = L"InstallLocation";
+inline constexpr const wchar_t* defaultTargetSubPath = L"Quellmark Media\\Drivona2 Ostrauwen\\";
+
 // Below the common Programs folder.
 inline constexpr const wchar_t* startMenuSubPath = L"Quellmark Media\\Drivona2 Ostrauwen\\";
 

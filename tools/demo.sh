@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds Setup.exe and runs it on the built-in demo distribution. With a display (and a
+# Builds Setup.exe and uninstall.exe and runs the setup on the built-in demo distribution. With a display (and a
 # terminal) the wizard opens for you; headless, Xvfb is started and a scripted walk saves a
 # PNG picture of every step into build/demo/screenshots.
 set -euo pipefail
@@ -10,7 +10,7 @@ tools/bootstrap.sh
 preset="$(windows_preset)"
 tools/build-deps.sh "$(deps_target_of "$preset")"
 cmake --preset "$preset" >"build/configure-demo.log" 2>&1 || { cat build/configure-demo.log; exit 1; }
-cmake --build --preset "$preset" --target Setup demo_uninstall demo_walk -j "$(nproc)" | tail -n 1
+cmake --build --preset "$preset" --target Setup uninstall demo_walk -j "$(nproc)" | tail -n 1
 # The distribution kit runs natively.
 tools/build-deps.sh native
 cmake --preset native >"build/configure-demo-native.log" 2>&1 || { cat build/configure-demo-native.log; exit 1; }
@@ -46,10 +46,12 @@ run_walk() { # run_walk <name> <distribution> [--missing-archive]
 }
 # 1: the whole way with a successful installation.
 run_walk success "$demo/dist"
-# 2: a source folder without the data archive.
+# 2: the distribution's uninstall.exe undoes that installation.
+run_walk uninstall "$demo/dist" --uninstall
+# 3: a source folder without the data archive.
 mkdir -p "$demo/walks/missing" && cp "$demo/dist/Setup.exe" "$demo/walks/missing/"
 run_walk missing "$demo/walks/missing" --missing-archive
-# 3: an installation that fails (no uninstaller beside Setup.exe).
+# 4: an installation that fails (no uninstaller beside Setup.exe).
 cp -r "$demo/dist" "$demo/walks/failure" && rm "$demo/walks/failure/uninstall.exe"
 run_walk failure "$demo/walks/failure"
 for f in "$shots"/*.bmp; do convert "$f" "${f%.bmp}.png" && rm "$f"; done

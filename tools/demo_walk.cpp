@@ -1,6 +1,8 @@
 // The scripted demo: starts Setup.exe from a distribution folder, walks every step and saves a
-// picture of the window at each one (BMP files; the demo script turns them into PNG).
-//   demo_walk <distribution folder> <picture folder> <name prefix> [--missing-archive]
+// picture of the window at each one (BMP files; the demo script turns them into PNG). With
+// --uninstall it runs the distribution's uninstall.exe instead: the question, the progress
+// window and the outcome.
+//   demo_walk <distribution folder> <picture folder> <name prefix> [--missing-archive | --uninstall]
 #include <windows.h>
 
 #include <cstdio>
@@ -8,6 +10,7 @@
 #include <string>
 
 #include "tests/driver/Driver.h"
+#include "uninstaller/ProgressWindow_win.h"
 #include "wizard/ControlIds.h"
 
 namespace {
@@ -49,9 +52,9 @@ struct Walk {
   SetupApp& app;
   std::wstring folder, prefix;
   int shot = 0;
-  void Picture(const wchar_t* name, HWND window = nullptr) {
-    app.Sync();
-    Sleep(300);  // let the window finish painting
+  void Picture(const wchar_t* name, HWND window = nullptr, DWORD settle = 300) {
+    if (app.MainWindow()) app.Sync();
+    Sleep(settle);  // let the window finish painting
     wchar_t file[MAX_PATH];
     swprintf(file, MAX_PATH, L"%ls%ls-%02d-%ls.bmp", folder.c_str(), prefix.c_str(), ++shot, name);
     SaveWindowPicture(window ? window : app.MainWindow(), file);
@@ -68,13 +71,54 @@ struct Walk {
 };
 }  // namespace
 
+// The installed target, as the setup recorded it (32-bit view of HKLM).
+std::wstring InstalledTarget() {
+  wchar_t value[MAX_PATH * 2] = {};
+  DWORD size = sizeof(value) - sizeof(wchar_t);
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen", 0,
+                    KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
+    return {};
+  const LONG rc = RegQueryValueExW(key, L"InstallPath", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS ? value : L"";
+}
+
+// The uninstaller's boxes and window; its working copy is a process of its own. A file of the
+// add-on is held open meanwhile (as a running game would), so the window waits on its retry box
+// long enough for a picture.
+int WalkUninstall(const std::wstring& dist, const std::wstring& pictures, const std::wstring& prefix) {
+  const std::wstring held = InstalledTarget() + L"maps\\Ostrauwen\\global.cfg";
+  HANDLE game = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  SetupApp app;
+  if (!app.Start(dist + L"uninstall.exe", L"", dist)) return 1;
+  Walk walk{app, pictures, prefix};
+  MessageBoxInfo question = app.WaitForMessageBox();
+  if (!question) return 1;
+  walk.Picture(L"question", question.handle);
+  SetupApp::Press(question, IDYES);
+  if (game != INVALID_HANDLE_VALUE) {
+    MessageBoxInfo inUse = SetupApp::WaitForAnyMessageBox(question.title, 30s);
+    if (HWND window = SetupApp::WaitForAnyWindow(kUninstallWindowClass, 5s)) walk.Picture(L"progress", window);
+    walk.Picture(L"file-in-use", inUse.handle);
+    CloseHandle(game);
+    SetupApp::Press(inUse, IDRETRY);
+  }
+  MessageBoxInfo outcome = SetupApp::WaitForAnyMessageBox(question.title, 60s);
+  if (!outcome) return 1;
+  walk.Picture(L"outcome", outcome.handle);
+  SetupApp::Press(outcome, IDOK);
+  return app.WaitForExit(30s) == 0 ? 0 : 1;
+}
+
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
-    fwprintf(stderr, L"usage: demo_walk <distribution folder> <picture folder> <prefix> [--missing-archive]\n");
+    fwprintf(stderr, L"usage: demo_walk <distribution folder> <picture folder> <prefix> [--missing-archive | --uninstall]\n");
     return 2;
   }
   const std::wstring dist = argv[1], pictures = argv[2], prefix = argv[3];
   const bool missingArchive = argc > 4 && std::wstring(argv[4]) == L"--missing-archive";
+  if (argc > 4 && std::wstring(argv[4]) == L"--uninstall") return WalkUninstall(dist, pictures, prefix);
   SetupApp app;
   if (!app.Start(dist + L"Setup.exe", L"", dist) || !app.WaitForMainWindow()) {
     fwprintf(stderr, L"Setup.exe did not start\n");

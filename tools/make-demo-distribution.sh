@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes the demo distribution folder with the distribution kit: Setup.exe, the stand-in
-# uninstall.exe, the encrypted data archive Ostrauwen_1-2.dat of a sample content folder, an
+# Makes the demo distribution folder with the distribution kit: Setup.exe, uninstall.exe,
+# the encrypted data archive Ostrauwen_1-2.dat of a sample content folder, an
 # agreement file and a notes file.
 #   make-demo-distribution.sh <Windows build folder> <output folder> <distkit program>
 set -euo pipefail
@@ -28,6 +28,6 @@ sed 's/Lizenzvertrag f\\'"'"'fcr das Addon/Lizenzvertrag (Demo-Distribution) f\\
   printf 'Demo-Distribution\r\n\r\nDiese Hinweise liegen als Readme.txt neben Setup.exe und ersetzen den eingebauten Text.\r\n'
   printf 'Das Datenarchiv enthält Beispieldateien; installiert wird in den Ordner, den die Einstellungen vorschlagen.\r\n'
 } >"$work/Readme.txt"
-"$distkit" --setup "$build/app/Setup.exe" --uninstaller "$build/tools/uninstall.exe" \
+"$distkit" --setup "$build/app/Setup.exe" --uninstaller "$build/uninstaller/app/uninstall.exe" \
   --agreement "$work/Lizenzvertrag.rtf" --notes "$work/Readme.txt" --replace "$tree" "$out"
 echo "demo distribution: $out"

@@ -21,8 +21,8 @@ run_preset() { # run_preset <preset> [ctest args]
   local p="$1"; shift
   local name="$p${1:+ $*}"
   local targets=()
-  # Where the Windows tests run on the 64-bit build, the product build needs only Setup.exe.
-  [ "$p" = win32 ] && [ "$wintest" = win64 ] && targets=(--target Setup)
+  # Where the Windows tests run on the 64-bit build, the product build needs only its programs.
+  [ "$p" = win32 ] && [ "$wintest" = win64 ] && targets=(--target Setup uninstall)
   echo "=== $p: configure and build"
   cmake --preset "$p" >"build/configure-$p.log" 2>&1 || { cat "build/configure-$p.log"; return 1; }
   cmake --build --preset "$p" "${targets[@]}" -j "$jobs" >"build/build-$p.log" 2>&1 || {

@@ -20,7 +20,7 @@
 #include "wizard/fSetupMain.h"
 
 void TfmSetupMain::SetProductParameters() {
-  SetDestination(L"InstallLocation", L"Quellmark Media\\Drivona2 Ostrauwen\\");
+  SetDestination(product::hostLocationValue, product::defaultTargetSubPath);
   SetupConfig.requiredBytes = product::defaultRequiredBytes;
   SetupConfig.productRegistryKey = product::registryKey;
   SetupConfig.uninstallDirName = product::uninstallDirName;

@@ -19,21 +19,27 @@ namespace {
 DWORD Ms(std::chrono::milliseconds timeout) { return static_cast<DWORD>(Scaled(timeout).count()); }
 
 struct FindState {
-  DWORD pid;
+  DWORD pid;  // 0: any process
   const wchar_t* cls;
   HWND found;
   bool visibleOnly;
+  const wchar_t* title = nullptr;  // when given, the window's text must equal it
 };
 
 BOOL CALLBACK FindTopLevel(HWND w, LPARAM p) {
   auto* s = reinterpret_cast<FindState*>(p);
   DWORD owner = 0;
   GetWindowThreadProcessId(w, &owner);
-  if (owner != s->pid) return TRUE;
+  if (s->pid && owner != s->pid) return TRUE;
   wchar_t cls[64] = {};
   GetClassNameW(w, cls, 64);
   if (lstrcmpW(cls, s->cls) != 0) return TRUE;
   if (s->visibleOnly && !IsWindowVisible(w)) return TRUE;
+  if (s->title) {
+    wchar_t text[256] = {};
+    GetWindowTextW(w, text, 256);
+    if (lstrcmpW(text, s->title) != 0) return TRUE;
+  }
   s->found = w;
   return FALSE;
 }
@@ -289,10 +295,9 @@ std::vector<int> SetupApp::StatusBarParts(int id) const {
   return parts;
 }
 
-MessageBoxInfo SetupApp::WaitForMessageBox(std::chrono::milliseconds timeout) {
+namespace {
+MessageBoxInfo DescribeBox(HWND box) {
   MessageBoxInfo info;
-  HWND box = nullptr;
-  WaitUntil([&] { return (box = FindProcessWindow(pid, L"#32770", true)) != nullptr; }, timeout);
   if (!box) return info;
   Sleep(Ms(50ms));  // the box renames its buttons while it is being activated
   info.handle = box;
@@ -304,6 +309,29 @@ MessageBoxInfo SetupApp::WaitForMessageBox(std::chrono::milliseconds timeout) {
     if (lstrcmpiW(cls, L"Button") == 0) info.buttons.emplace_back(GetDlgCtrlID(c), TextOf(c));
   }
   return info;
+}
+}  // namespace
+
+MessageBoxInfo SetupApp::WaitForMessageBox(std::chrono::milliseconds timeout) {
+  HWND box = nullptr;
+  WaitUntil([&] { return (box = FindProcessWindow(pid, L"#32770", true)) != nullptr; }, timeout);
+  return DescribeBox(box);
+}
+
+MessageBoxInfo SetupApp::WaitForAnyMessageBox(const std::wstring& title, std::chrono::milliseconds timeout) {
+  HWND box = nullptr;
+  WaitUntil([&] {
+    FindState s{0, L"#32770", nullptr, true, title.c_str()};
+    EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&s));
+    return (box = s.found) != nullptr;
+  }, timeout);
+  return DescribeBox(box);
+}
+
+HWND SetupApp::WaitForAnyWindow(const wchar_t* windowClass, std::chrono::milliseconds timeout) {
+  HWND window = nullptr;
+  WaitUntil([&] { return (window = FindProcessWindow(0, windowClass, true)) != nullptr; }, timeout);
+  return window;
 }
 
 bool SetupApp::Press(const MessageBoxInfo& box, int buttonId) {
@@ -322,6 +350,8 @@ long SetupApp::WaitForExit(std::chrono::milliseconds timeout) {
   if (debugThread.joinable()) debugThread.join();
   return static_cast<long>(code);
 }
+
+bool SetupApp::Kill() { return process && TerminateProcess(process, 1) && WaitForSingleObject(process, 10000) == WAIT_OBJECT_0; }
 
 bool SetupApp::Running() const { return process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
 

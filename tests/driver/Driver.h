@@ -75,11 +75,18 @@ class SetupApp {
 
   // The next message box of the program (a #32770 window it owns), or an empty result.
   MessageBoxInfo WaitForMessageBox(std::chrono::milliseconds timeout = 10s);
-  bool Press(const MessageBoxInfo& box, int buttonId);
+  // The next box with that title of any process: the uninstaller's working copy is a process of
+  // its own. Press works on it as well.
+  static MessageBoxInfo WaitForAnyMessageBox(const std::wstring& title, std::chrono::milliseconds timeout = 10s);
+  // The next visible top-level window of that class of any process.
+  static HWND WaitForAnyWindow(const wchar_t* windowClass, std::chrono::milliseconds timeout = 10s);
+  static bool Press(const MessageBoxInfo& box, int buttonId);
 
   // Waits for the program's end and returns its exit code, or -1 on timeout.
   long WaitForExit(std::chrono::milliseconds timeout = 15s);
   bool Running() const;
+  // Ends the program at once, as a crash or a killed task would (TerminateProcess).
+  bool Kill();
 
   // Lines the program sent to the debugger output (with debugOutput only).
   std::vector<std::wstring> DebugLines();
