@@ -3,21 +3,37 @@
 #include "install/JournalLossless.h"
 #include "support/TextFormat.h"
 
-void UninstallJournal::Append(const std::wstring& line) {
-  lines.push_back(JournalField(line));
-  if (sink) sink->Write(lines.back());
+void UninstallJournal::ToSink(const std::wstring& line) const {
+  if (!sink) return;
+  if (held) waiting.push_back(line);
+  else sink->Write(line);
 }
 
-void UninstallJournal::Annotate(const JournalAnnotation& annotation) const {
-  if (sink) sink->Write(FormatAnnotation(annotation));
+void UninstallJournal::Append(const std::wstring& line) {
+  lines.push_back(JournalField(line));
+  ToSink(lines.back());
+}
+
+void UninstallJournal::Annotate(const JournalAnnotation& annotation) const { ToSink(FormatAnnotation(annotation)); }
+
+void UninstallJournal::ReleaseSink() {
+  held = false;
+  for (const std::wstring& line : waiting) ToSink(line);
+  waiting.clear();
+}
+
+void UninstallJournal::DropSink() {
+  sink = nullptr;
+  held = false;
+  waiting.clear();
 }
 
 void UninstallJournal::EndStage() const {
-  if (sink) sink->Flush();
+  if (sink && !held) sink->Flush();
 }
 
 void UninstallJournal::EndSection() const {
-  if (!sink) return;
+  if (!sink || held) return;
   sink->Write(FormatAnnotation({AnnotationKind::End}));
   sink->Flush();
 }

@@ -23,6 +23,11 @@ class UninstallJournal {
   // The lossless copy (see JournalLossless.h): the sink receives every appended line and the
   // annotations; the journal does not own it. Without a sink both calls below do nothing.
   void SetSink(JournalSink* target) { sink = target; }
+  // While held, what would go to the sink waits in memory: the run holds it until the backup
+  // folder has been found free of links, so nothing is ever written through a planted one.
+  void HoldSink() { held = true; }
+  void ReleaseSink();  // what waited goes out now, and later lines at once
+  void DropSink();     // the folder is no place for the copy: nothing goes out
   // What actually happened to the change of the last record (lossless copy only).
   void Annotate(const JournalAnnotation& annotation) const;
   // End of a stage: the sink flushes what it wrote.
@@ -36,8 +41,12 @@ class UninstallJournal {
   std::string FileBytes(AnsiEncoder encode) const;
 
  private:
+  void ToSink(const std::wstring& line) const;
+
   std::vector<std::wstring> lines;
   JournalSink* sink = nullptr;
+  bool held = false;
+  mutable std::vector<std::wstring> waiting;
 };
 
 // Windows-1252, the code page of the systems the setup is made for: characters it lacks become

@@ -64,10 +64,12 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, FolderLinkGuard& l
   journal.Append(JournalDestinationLine(backupFolder));
   CreateDirWithJournal(backupFolder, &journal);
   if (LinkOnTheWay(links, run.uninstallDirName)) {
+    journal.DropSink();
     journal.Append(ZipErrorRecord(kReparsePointCode, backupFolder));
     backupFolder.clear();
     return false;
   }
+  journal.ReleaseSink();
   // The uninstaller that will lie here runs elevated: only administrators may change it.
   if (const uint32_t error = RestrictFolderToAdministrators(backupFolder); error != 0)
     LogProc(3, L"SetNamedSecurityInfoW(\"" + backupFolder + L"\") : " + ErrorCodeText(error, true));
@@ -219,9 +221,10 @@ InstallResult InstallAddon(InstallHost& host, const InstallRequest& request, con
       } else {
         backupFolder = run.targetFolder + run.uninstallDirName;
         links = std::make_unique<FolderLinkGuard>(run.targetFolder);
-        // The lossless copy opens only once the backup folder is there, and never through a link.
+        // The lossless copy goes out only once the backup folder is found free of links.
         lossless.emplace(backupFolder + product::journalFileName + journal_file::losslessSuffix);
         journal.SetSink(&*lossless);
+        journal.HoldSink();
         const bool extracted = ExtractArchive(host, run, *links, dataFile, backupFolder, setupProgram, request.saveFiles);
         journal.EndStage();
         if (extracted) result.success = RunStages(host, run);

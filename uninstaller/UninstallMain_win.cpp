@@ -43,7 +43,7 @@ int RunStarted(UninstallOptions options) {
   const std::wstring ownFolder = SourceDirFromProgramPath(ProgramFileName());
   std::wstring journal = FindJournal(options, ownFolder);
   if (journal.empty() && !options.silent && options.journal.empty()) {
-    const std::wstring chosen = BrowseForFolder(texts::ChooseFolder(), ProposedTarget(), false);
+    const std::wstring chosen = BrowseForFolder(nullptr, texts::ChooseFolder(), ProposedTarget(), false);
     if (chosen.empty()) return ToInt(Ended(ExitCode::Declined, L"no folder chosen"));
     journal = JournalInFolder(chosen);
   }

@@ -19,6 +19,8 @@ struct Installation {
   TestFolder root;
   std::wstring dist, target, backup;
   TestHost host;
+  InstallRequest request;
+  InstallResult result;
 
   explicit Installation(const std::wstring& name) : root(name) {
     dist = root + L"dist\\";
@@ -28,15 +30,16 @@ struct Installation {
     for (const std::wstring& f : {dist, target, programs}) std::filesystem::create_directories(FsPath(f));
     WriteBytes(dist + L"uninstall.exe", "MZ test uninstaller");
     PrepareConfig(programs + product::startMenuSubPath);
-    host.destination = target;
-    host.source = dist;
+    request.targetFolder = target;
+    request.sourceFolder = dist;
   }
   void Run(const std::string& archive) {
     std::filesystem::copy_file(FsPath(FixtureArchive(archive)), FsPath(dist + L"Ostrauwen_1-2.dat"),
                                std::filesystem::copy_options::overwrite_existing);
     host.ClearRecords();
     SetupConfig.currentPage = wpProgress;
-    InstallAddon(host, dist + L"Setup.exe");
+    result = InstallAddon(host, request, dist + L"Setup.exe");
+    if (result.error) std::rethrow_exception(result.error);
   }
   std::optional<std::string> File(const wchar_t* name) const {
     if (!Exists(backup + name)) return std::nullopt;
@@ -82,7 +85,7 @@ TEST_F(LosslessJournal, EachRunAppendsASectionAndTheLastAgreesWithUninstallDat) 
   WriteBytes(s.target + L"Vehicles\\bus.cfg", "alt");
   s.Run("example.zip");
   s.Run("names.zip");
-  ASSERT_EQ(s.host.results, std::vector{kSuccess});
+  ASSERT_EQ(OutcomeOf(s.result), Outcome::Success);
 
   const JournalReadResult journal = s.Read();
   ASSERT_TRUE(journal.ok);
