@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "install/ZipMaster.h"
+
 int ProgressPosition(int index, int count) {
   if (count <= 0) return 0;
   const double exact = static_cast<double>(index) / count * 100.0;
@@ -13,3 +15,19 @@ int ProgressPosition(int index, int count) {
 }
 
 bool IsEarlierBackupError(uint32_t code) { return code == 80 || code == 183; }
+
+uint32_t ZipErrorCode(int componentError, uint32_t systemCode) {
+  if (systemCode != 0) return systemCode;
+  switch (componentError) {
+    case zmNoArchive: return kUnreadableArchiveCode;
+    case zmNoMatch: return kNoMatchCode;
+    case zmUnsafeName: return kInvalidNameCode;
+    case zmBaseDirMissing: return kPathNotFoundCode;
+    case zmTargetExists: return kTargetExistsCode;
+    case zmPasswordMissing:
+    case zmWrongPassword: return kWrongPasswordCode;
+    case zmUnsupported: return kUnsupportedCode;
+    case zmWriteFailed: return kWriteFaultCode;
+    default: return kDamagedEntryCode;
+  }
+}

@@ -62,7 +62,9 @@ std::wstring CreateInternetShortCutJournaled(const std::wstring& fileName, const
 // "CreateError;%u;%s" with the existence test's error code and the path. Always true.
 bool CreateDocumentShortcut(const std::wstring& folder, const std::wstring& fileName, const std::wstring& linkName,
                             UninstallJournal& journal);
-// The shortcut stage: the Start-menu folder and its six entries. Always true; errors of the
-// link object or the profile writer leave it raised.
+// The shortcut stage: the Start-menu folder and its six entries. True when it has finished;
+// false, after one "CreateError;3;" record and with nothing written, when startMenuDir is
+// empty (the Start menu's folder was not found). Errors of the link object or the profile
+// writer leave it raised.
 bool CreateShortcuts(const InstallRun& run);
 #endif

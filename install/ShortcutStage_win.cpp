@@ -36,6 +36,12 @@ bool CreateDocumentShortcut(const std::wstring& folder, const std::wstring& file
 bool CreateShortcuts(const InstallRun& run) {
   PumpOnExit pumpOnExit(run);
   const std::wstring& menu = SetupConfig.startMenuDir;
+  if (menu.empty()) {
+    // The Start menu's folder could not be found: relative link paths would land in the
+    // current folder and the ".URL" in the Windows folder. Nothing is written; the stage fails.
+    run.journal.Append(CreateErrorRecord(ERROR_PATH_NOT_FOUND, L""));
+    return false;
+  }
   CreateDirWithJournal(menu, &run.journal);  // a missing folder shows in the writes below
   run.Pump();
   CreateShortCutJournaled(run.targetFolder + run.uninstallDirName + L"Uninstall.exe", SetupConfig.uninstallShortcutName,

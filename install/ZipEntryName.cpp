@@ -1,5 +1,6 @@
 #include "install/ZipEntryName.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace {
@@ -51,4 +52,11 @@ bool IsSafeEntryName(const std::wstring& name) {
     if (end == rest.size()) return true;
     rest.remove_prefix(end + 1);
   }
+}
+
+bool IsSafeEntryNameInAnsi(const std::wstring& name, const AnsiFormFn& ansiForm) {
+  if (!IsSafeEntryName(name)) return false;
+  const std::wstring ansi = ansiForm(name);
+  if (!IsSafeEntryName(ansi)) return false;
+  return std::count_if(ansi.begin(), ansi.end(), IsSeparator) == std::count_if(name.begin(), name.end(), IsSeparator);
 }

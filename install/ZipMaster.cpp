@@ -3,6 +3,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -67,6 +68,41 @@ std::wstring ZipErrorText(zip_error_t* error) {
   }
 }
 
+// The Windows error number for a C library error; 0 when there is none or no close match.
+uint32_t SystemCodeOfErrno(int error) {
+  switch (error) {
+    case 0: return 0;
+    case ENOENT: return 2;  // ERROR_FILE_NOT_FOUND
+    case EACCES:
+    case EPERM:
+    case EROFS: return 5;  // ERROR_ACCESS_DENIED
+    case EBUSY: return 32;  // ERROR_SHARING_VIOLATION
+    case EEXIST: return 80;  // ERROR_FILE_EXISTS
+    case ENOSPC: return 112;  // ERROR_DISK_FULL
+    case ENAMETOOLONG: return 206;  // ERROR_FILENAME_EXCED_RANGE
+    case ENOTDIR: return 267;  // ERROR_DIRECTORY
+    case EXDEV: return 17;  // ERROR_NOT_SAME_DEVICE
+    case ENOMEM: return 8;  // ERROR_NOT_ENOUGH_MEMORY
+    default: return 0;
+  }
+}
+
+// The system error behind a file-system failure: Windows numbers as they are, errno translated.
+uint32_t SystemCodeOf(const std::error_code& ec) {
+  if (!ec) return 0;
+#ifdef _WIN32
+  if (ec.category() == std::system_category()) return static_cast<uint32_t>(ec.value());
+#endif
+  return SystemCodeOfErrno(ec.default_error_condition().value());
+}
+
+// The system error that libzip recorded with its own error (opening and reading the file).
+uint32_t SystemCodeOf(zip_error_t* error) {
+  if (zip_error_code_zip(error) == ZIP_ER_NOENT) return 2;  // ERROR_FILE_NOT_FOUND, found missing by libzip
+  if (zip_error_system_type(error) != ZIP_ET_SYS) return 0;
+  return SystemCodeOfErrno(zip_error_code_system(error));
+}
+
 int ClassifyZipError(zip_error_t* error) {
   switch (zip_error_code_zip(error)) {
     case ZIP_ER_WRONGPASSWD: return zmWrongPassword;
@@ -125,7 +161,13 @@ fs::file_time_type FileTimeOf(int64_t seconds) {
 
 const ZipDirEntry kNoEntry{};
 
+int StatIndex(zip* archive, uint64_t index, uint32_t flags, struct zip_stat* out) {
+  return zip_stat_index(archive, index, flags, out);
+}
+
 }  // namespace
+
+ZipStatIndexFn ZipStatIndexCall = StatIndex;
 
 void TZipMaster::ArchiveCloser::operator()(zip* archive) const { zip_discard(archive); }
 
@@ -141,7 +183,8 @@ void TZipMaster::setZipFileName(const std::wstring& fileName) {
   zip_error_init(&error);
   archive.reset(OpenArchive(fileName, &error));
   if (!archive) {
-    Fail(zmNoArchive, L"Das Archiv " + Quoted(fileName) + L" kann nicht gelesen werden: " + ZipErrorText(&error) + L".");
+    Fail(zmNoArchive, L"Das Archiv " + Quoted(fileName) + L" kann nicht gelesen werden: " + ZipErrorText(&error) + L".",
+         SystemCodeOf(&error));
     zip_error_fini(&error);
     return;
   }
@@ -182,7 +225,18 @@ void TZipMaster::ListEntries() {
   for (zip_int64_t i = 0; i < total; ++i) {
     zip_stat_t st;
     zip_stat_init(&st);
-    if (zip_stat_index(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW, &st) != 0 || st.name == nullptr) continue;
+    if (ZipStatIndexCall(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW, &st) != 0 || st.name == nullptr) {
+      // An entry left out would be missing from the installation without a word: the whole
+      // listing fails instead.
+      zip_error_t* error = zip_get_error(za);
+      const std::wstring reason = zip_error_code_zip(error) != ZIP_ER_OK ? ZipErrorText(error) : L"Archiv beschädigt";
+      const uint32_t systemCode = SystemCodeOf(error);
+      CloseArchive();
+      Fail(zmNoArchive, L"Das Archiv " + Quoted(zipFileName) + L" kann nicht gelesen werden: Eintrag " +
+                            std::to_wstring(i + 1) + L": " + reason + L".",
+           systemCode);
+      return;
+    }
     // libzip returns a flagged (or plain ASCII) name unchanged under ZIP_FL_ENC_STRICT and
     // converts every other one from CP437; equal texts therefore mean "take it as UTF-8".
     const char* strict = zip_get_name(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_STRICT);
@@ -261,7 +315,8 @@ int TZipMaster::ExtractEntry(const ZipDirEntry& entry) {
     fs::create_directories(base, ec);
     if (ec || !fs::is_directory(base, ec))
       return Fail(zmBaseDirMissing, L"Der Zielordner " + Quoted(extrBaseDir) + L" kann nicht angelegt werden (" +
-                                        std::to_wstring(ec.value()) + L").");
+                                        std::to_wstring(ec.value()) + L").",
+                  SystemCodeOf(ec));
   }
 
   const std::wstring relName = dirNames ? entry.FileName : BareName(entry.FileName);
@@ -271,13 +326,15 @@ int TZipMaster::ExtractEntry(const ZipDirEntry& entry) {
     fs::create_directories(target, ec);
     if (ec || !fs::is_directory(target, ec))
       return Fail(zmWriteFailed, L"Der Ordner " + Quoted(display) + L" kann nicht angelegt werden (" +
-                                     std::to_wstring(ec.value()) + L").");
+                                     std::to_wstring(ec.value()) + L").",
+                  SystemCodeOf(ec));
     return zmOk;
   }
   if (dirNames) {
     fs::create_directories(target.parent_path(), ec);
     if (ec) return Fail(zmWriteFailed, L"Der Ordner für " + Quoted(display) + L" kann nicht angelegt werden (" +
-                                           std::to_wstring(ec.value()) + L").");
+                                           std::to_wstring(ec.value()) + L").",
+                  SystemCodeOf(ec));
   }
 
   const fs::file_status status = fs::symlink_status(target, ec);
@@ -309,7 +366,8 @@ int TZipMaster::ExtractEntry(const ZipDirEntry& entry) {
   fs::rename(partial.get(), target, ec);
   if (ec)
     return Fail(zmWriteFailed, L"Die Datei " + Quoted(display) + L" kann nicht ersetzt werden (" +
-                                   std::to_wstring(ec.value()) + L").");
+                                   std::to_wstring(ec.value()) + L").",
+                  SystemCodeOf(ec));
   partial.keep();
   if (entry.modified > 0) fs::last_write_time(target, FileTimeOf(entry.modified), ec);  // as unzip does
   return zmOk;
@@ -338,7 +396,7 @@ int TZipMaster::ReadEntry(const ZipDirEntry& entry, const std::wstring& display,
         text = L"Der Eintrag " + Quoted(entry.FileName) + L" ist beschädigt oder das Kennwort ist falsch: " +
                ZipErrorText(error) + L".";
     }
-    return Fail(code, text);
+    return Fail(code, text, SystemCodeOf(error));
   };
   if (!file) return failZip(zip_get_error(za));
 
@@ -368,9 +426,10 @@ int TZipMaster::ReadEntry(const ZipDirEntry& entry, const std::wstring& display,
   return zmOk;
 }
 
-int TZipMaster::Fail(int code, const std::wstring& text) {
+int TZipMaster::Fail(int code, const std::wstring& text, uint32_t systemCode) {
   errCode = code;
   errMessage = text;
+  errSystemCode = systemCode;
   if (LogProc != nullptr) LogProc(3, L"TZipMaster: " + text);
   if (!unattended && showMessage) showMessage(text);
   return code;
@@ -379,4 +438,5 @@ int TZipMaster::Fail(int code, const std::wstring& text) {
 void TZipMaster::ClearError() {
   errCode = zmOk;
   errMessage.clear();
+  errSystemCode = 0;
 }

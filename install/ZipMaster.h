@@ -3,8 +3,9 @@
 // Built on libzip and std::filesystem; portable (no Windows headers).
 //
 // Settings are setter/getter pairs named after the settings (setZipFileName / ZipFileName).
-// No call raises an error: failures are shown through showMessage (unless Unattended) before
-// the call returns, logged at level 3, and Extract returns one of the numbers below.
+// No call raises an error: a failure is logged at level 3 and kept as ErrCode and ErrMessage
+// (Extract also returns the number, one of those below); the window shows the message in its
+// box after the call (unless Unattended).
 //
 // Files are written safely: each entry streams in bounded memory into "<target>.~setup-partial"
 // beside its target and is moved into place only after the whole entry was read and verified
@@ -24,7 +25,13 @@
 #include <unordered_map>
 #include <vector>
 
-struct zip;  // libzip's archive handle (zip_t)
+struct zip;       // libzip's archive handle (zip_t)
+struct zip_stat;  // libzip's entry record (zip_stat_t)
+
+// The call that reads one entry's record while listing (libzip's zip_stat_index); replaceable
+// so that tests can make it fail.
+using ZipStatIndexFn = int (*)(zip*, uint64_t index, uint32_t flags, struct zip_stat* out);
+extern ZipStatIndexFn ZipStatIndexCall;
 
 // Extraction flags, in bit order.
 enum ExtrOption : uint8_t {
@@ -93,13 +100,15 @@ class TZipMaster {
   TZipMaster(const TZipMaster&) = delete;
   TZipMaster& operator=(const TZipMaster&) = delete;
 
-  // Shows a failure to the user (the window: a modal box titled with its caption).
+  // Optional: also hands each failure's message over at once (unless Unattended); the tools
+  // and tests that count reports set it. The window does not: it shows ErrMessage itself.
   std::function<void(const std::wstring& text)> showMessage;
   // Processes pending window messages; called while long entries are extracted.
   std::function<void()> pumpMessages;
 
   // Opens the archive and lists it at once; the same name again reads it again. An unreadable
-  // archive is reported and leaves Count at 0. An empty name just closes the archive.
+  // archive, or one with an entry whose record cannot be read, is reported and leaves Count at
+  // 0. An empty name just closes the archive.
   void setZipFileName(const std::wstring& fileName);
   const std::wstring& ZipFileName() const { return zipFileName; }
 
@@ -146,6 +155,9 @@ class TZipMaster {
   // The last failure (0 and empty after a call that succeeded).
   int ErrCode() const { return errCode; }
   const std::wstring& ErrMessage() const { return errMessage; }
+  // The Windows error number of the system call behind the last failure (errno values
+  // translated); 0 when the failure came from no system call (a damaged entry, a wrong password).
+  uint32_t ErrSystemCode() const { return errSystemCode; }
 
  private:
   struct ArchiveCloser {
@@ -158,7 +170,7 @@ class TZipMaster {
   int ExtractEntry(const ZipDirEntry& entry);
   // Reads the whole entry, verified, into out (nowhere when out is null).
   int ReadEntry(const ZipDirEntry& entry, const std::wstring& display, std::ostream* out);
-  int Fail(int code, const std::wstring& text);
+  int Fail(int code, const std::wstring& text, uint32_t systemCode = 0);
   void ClearError();
 
   std::unique_ptr<zip, ArchiveCloser> archive;
@@ -180,4 +192,5 @@ class TZipMaster {
 
   int errCode = 0;
   std::wstring errMessage;
+  uint32_t errSystemCode = 0;
 };

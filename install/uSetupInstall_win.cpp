@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <memory>
 #include <optional>
 
 #include "install/CreateDirWithJournal.h"
@@ -14,9 +15,12 @@
 #include "install/Uninstaller.h"
 #include "install/ZipEntryName.h"
 #include "install/ZipMaster.h"
-#include "platform/MessageBoxes.h"
+#include "platform/AnsiText.h"
+#include "platform/FolderLinks.h"
+#include "platform/FolderSecurity.h"
 #include "platform/ProgramPath.h"
 #include "support/DebugLog.h"
+#include "support/ErrorText.h"
 #include "support/FileHelpers.h"
 #include "support/Language.h"
 #include "support/MyEXEInfoIO.h"
@@ -26,27 +30,47 @@
 
 namespace {
 
-// The plain box with an OK button, titled with the application's title: the window shows the
-// archive component's messages that way.
-void ShowMessage(InstallHost& host, const std::wstring& text) {
-  TZipMaster& zip = host.archive();
-  if (zip.showMessage) {
-    zip.showMessage(text);
-    return;
-  }
-  PlainMessageBox(GetActiveWindow(), L"", text);
+// The archive component's report of its last failure, in the window's box.
+void ShowArchiveError(InstallHost& host) {
+  const TZipMaster& zip = host.archive();
+  if (!zip.Unattended() && !zip.ErrMessage().empty()) host.showMessage(zip.ErrMessage());
+}
+
+// A refused name in its record: every character outside printable ASCII as "?", so that the
+// record cannot read as another path in the journal's code page.
+std::wstring RefusedNameText(const std::wstring& name) {
+  std::wstring text = name;
+  for (wchar_t& c : text)
+    if (c < 0x20 || c >= 0x7F) c = L'?';
+  return text;
+}
+
+// A link planted below the target folder on the way to relative: logged, true when found.
+bool LinkOnTheWay(FolderLinkGuard& links, const std::wstring& relative) {
+  const FolderLinkCheck check = links.Check(relative);
+  if (check.linked) LogProc(3, L"InstallAddon: \"" + check.level + L"\" ist ein Link (Abzweigung); nichts wird dort angelegt");
+  return check.linked;
 }
 
 // The journal's header, the backup folder and the archive's entries. False when an extraction
-// failed (or an entry could not be dealt with safely).
-bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring& dataFile,
-                    const std::wstring& backupFolder, const std::wstring& setupProgram, bool saveFiles) {
+// failed (or an entry could not be dealt with safely). backupFolder is cleared when it is a
+// link: then nothing, not even the journal, may be written there.
+bool ExtractArchive(InstallHost& host, const InstallRun& run, FolderLinkGuard& links, const std::wstring& dataFile,
+                    std::wstring& backupFolder, const std::wstring& setupProgram, bool saveFiles) {
   UninstallJournal& journal = run.journal;
   journal.Append(JournalProgramLine(SetupConfig.productName, GetExeFileVersion(L"0409", false),
                                     GetWindowsVersionsStr(true, true)));
   journal.Append(JournalSourceLine(setupProgram));
   journal.Append(JournalDestinationLine(backupFolder));
   CreateDirWithJournal(backupFolder, &journal);
+  if (LinkOnTheWay(links, run.uninstallDirName)) {
+    journal.Append(ZipErrorRecord(kReparsePointCode, backupFolder));
+    backupFolder.clear();
+    return false;
+  }
+  // The uninstaller that will lie here runs elevated: only administrators may change it.
+  if (const uint32_t error = RestrictFolderToAdministrators(backupFolder); error != 0)
+    LogProc(3, L"SetNamedSecurityInfoW(\"" + backupFolder + L"\") : " + ErrorCodeText(error, true));
 
   TZipMaster& zip = host.archive();
   zip.setZipFileName(dataFile);
@@ -55,30 +79,45 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
   zip.setUseDirOnlyEntries(true);
   zip.setPassword(kArchivePassword);
   if (openError != 0) {
+    ShowArchiveError(host);
     // The file is there but is no readable archive: nothing was installed, so no success.
-    journal.Append(ZipErrorRecord(static_cast<uint32_t>(openError), dataFile));
+    journal.Append(ZipErrorRecord(ZipErrorCode(openError, zip.ErrSystemCode()), dataFile));
     return false;
   }
 
-  const std::wstring& target = run.targetFolder;
   const int count = zip.Count();
   for (int i = 0; i < count; ++i) {
     zip.FSpecArgs().clear();
-    zip.setExtrBaseDir(target);
+    zip.setExtrBaseDir(run.targetFolder);
     const std::wstring name = zip.DirEntry(i).FileName;
     zip.FSpecArgs().push_back(name);
     const EntryNameParts parts = SplitEntryName(name);
-    if (!IsSafeEntryName(name)) {
-      // A name that leads outside the target folder: nothing is created, moved or recorded
-      // for it, and the run ends as a failed extraction.
-      journal.Append(ZipErrorRecord(kInvalidNameCode, zip.ExtrBaseDir() + name));
+    if (!IsSafeEntryNameInAnsi(name, AnsiFormOf)) {
+      // A name that leads outside the target folder, or reads so in the journal's code page:
+      // nothing is created, moved or recorded for it, and the run ends as a failed extraction.
+      journal.Append(ZipErrorRecord(kInvalidNameCode, zip.ExtrBaseDir() + RefusedNameText(name)));
       return false;
     }
 
     const std::wstring entryFolder = zip.ExtrBaseDir() + parts.relativeFolder;
-    if (!DirectoryExists(entryFolder)) CreateDirWithJournal(entryFolder, &journal);
     const std::wstring targetFile = entryFolder + parts.fileName;
+    // Nothing is created, moved or extracted through a link planted on the entry's way.
+    if (LinkOnTheWay(links, parts.relativeFolder)) {
+      journal.Append(ZipErrorRecord(kReparsePointCode, targetFile));
+      return false;
+    }
+    if (!DirectoryExists(entryFolder)) {
+      CreateDirWithJournal(entryFolder, &journal);
+      if (LinkOnTheWay(links, parts.relativeFolder)) {  // planted while the folders were made
+        journal.Append(ZipErrorRecord(kReparsePointCode, targetFile));
+        return false;
+      }
+    }
     if (saveFiles && FileExists(targetFile)) {
+      if (LinkOnTheWay(links, run.uninstallDirName + parts.relativeFolder)) {
+        journal.Append(ZipErrorRecord(kReparsePointCode, targetFile));
+        return false;
+      }
       const std::wstring backupFile = backupFolder + parts.relativeFolder + parts.fileName;
       if (!DirectoryExists(backupFolder + parts.relativeFolder)) CreateDirWithJournal(backupFolder + parts.relativeFolder, nullptr);
       journal.Append(MoveRecord(targetFile, backupFile));  // before the move: a killed run still tells
@@ -98,9 +137,9 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
     }
 
     zip.setExtrBaseDir(entryFolder);
-    if (zip.Extract() != 0) {
-      const DWORD error = GetLastError();
-      journal.Append(ZipErrorRecord(error, targetFile));
+    if (const int rc = zip.Extract(); rc != 0) {
+      ShowArchiveError(host);
+      journal.Append(ZipErrorRecord(ZipErrorCode(rc, zip.ErrSystemCode()), targetFile));
       return false;
     }
     if (!parts.fileName.empty())
@@ -112,18 +151,18 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, const std::wstring
   return true;
 }
 
-// The uninstaller, the shortcuts and the registry; success is currentPage 0.
-void RunStages(InstallHost& host, const InstallRun& run) {
+// The uninstaller, the shortcuts and the registry; true when all of them are done.
+bool RunStages(InstallHost& host, const InstallRun& run) {
   host.setProgressText(kInstallingUninstaller);
-  if (host.cancelRequested()) return;
+  if (host.cancelRequested()) return false;
   const bool installed = InstallUninstaller(run);
   run.journal.EndStage();
-  if (!installed) return;
+  if (!installed) return false;
   host.setProgressText(kInstallingShortcuts);
-  if (host.cancelRequested()) return;
+  if (host.cancelRequested()) return false;
   const bool linked = CreateShortcuts(run);
   run.journal.EndStage();
-  if (!linked) return;
+  if (!linked) return false;
   host.setProgressText(kRegistering);
   const std::wstring& key = SetupConfig.productRegistryKey;
   if (RegWriteString(key, kInstallPathValue, run.targetFolder))
@@ -133,63 +172,67 @@ void RunStages(InstallHost& host, const InstallRun& run) {
   run.journal.EndStage();
   host.setProgressText(L"");
   host.setProgressPosition(0);
-  SetupConfig.currentPage = 0;
+  return true;
 }
 
-// On every way out of the run: save the journal, show the outcome.
-void FinishInstall(InstallHost& host, const UninstallJournal& journal, const std::wstring& backupFolder) {
+// On every way out of the run: save the journal. The outcome is the wizard's to show.
+void FinishInstall(InstallResult& result, const UninstallJournal& journal, const std::wstring& backupFolder) {
   // A journal without records (the data file was missing) is not saved: it would replace the
-  // uninstall.dat of an earlier installation with an empty one.
-  if (!journal.Empty()) {
+  // uninstall.dat of an earlier installation with an empty one. Nor is one whose backup folder
+  // turned out to be a link (the folder is then cleared).
+  if (!journal.Empty() && !backupFolder.empty()) {
     SaveJournal(journal, backupFolder + product::journalFileName);
     journal.EndSection();  // only now: a section without its end mark is a run that died
   }
-  if (SetupConfig.currentPage > 0) {
-    const std::wstring text = GetLngString(906, L"Fehler während der Installation.");
-    host.showResult(false, text);
-    SetupConfig.currentPage = -1;
-    LogProc(9, L"InstallAddon Ende [" + text + L"]");
-  } else {
-    const std::wstring text = GetLngString(905, L"Installation erfolgreich fertig gestellt.");
-    host.showResult(true, text);
-    host.enableNext(GetLngString(907, L"&Schließen"));
-    host.disableCancel();
-    LogProc(9, L"InstallAddon Ende [" + text + L"]");
-  }
+  result.finished = true;
+  const std::wstring text = result.success ? GetLngString(905, L"Installation erfolgreich fertig gestellt.")
+                                           : GetLngString(906, L"Fehler während der Installation.");
+  LogProc(9, L"InstallAddon Ende [" + text + L"]");
 }
 
 }  // namespace
 
-void InstallAddon(InstallHost& host) { InstallAddon(host, ProgramFileName()); }
+InstallResult InstallAddon(InstallHost& host, const InstallRequest& request) {
+  return InstallAddon(host, request, ProgramFileName());
+}
 
-void InstallAddon(InstallHost& host, const std::wstring& setupProgram) {
+InstallResult InstallAddon(InstallHost& host, const InstallRequest& request, const std::wstring& setupProgram) {
+  InstallResult result;
   UninstallJournal journal;
   std::optional<LosslessJournalFile> lossless;
   std::wstring backupFolder;
+  // Held until the journal is saved: the folders found free of links stay so.
+  std::unique_ptr<FolderLinkGuard> links;
   try {
-    // Refused on the wizard's thread, which is a single-threaded apartment from start-up.
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    host.pumpMessages();
-    host.setProgressLabel(kProgressLabel);
-    host.setProgressText(kCopyingFiles);
+    try {
+      // Refused on the wizard's thread, which is a single-threaded apartment from start-up.
+      CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+      host.pumpMessages();
+      host.setProgressLabel(kProgressLabel);
+      host.setProgressText(kCopyingFiles);
 
-    const std::wstring dataFile = WithTrailingDelimiter(host.sourceFolder()) + SetupConfig.dataFileName;
-    const InstallRun run{host.destinationFolder(), SetupConfig.uninstallDirName, SourceDirFromProgramPath(setupProgram),
-                         journal, [&host] { host.pumpMessages(); }};
-    const bool saveFiles = host.saveFilesChecked();
-    if (!FileExists(dataFile)) {
-      ShowMessage(host, kDataFileMissing);
-    } else {
-      backupFolder = run.targetFolder + run.uninstallDirName;
-      lossless.emplace(backupFolder + product::journalFileName + journal_file::losslessSuffix);
-      journal.SetSink(&*lossless);
-      const bool extracted = ExtractArchive(host, run, dataFile, backupFolder, setupProgram, saveFiles);
-      journal.EndStage();
-      if (extracted) RunStages(host, run);
+      const std::wstring dataFile = WithTrailingDelimiter(request.sourceFolder) + SetupConfig.dataFileName;
+      const InstallRun run{request.targetFolder, SetupConfig.uninstallDirName, SourceDirFromProgramPath(setupProgram),
+                           journal, [&host] { host.pumpMessages(); }};
+      if (!FileExists(dataFile)) {
+        host.showMessage(kDataFileMissing);
+      } else {
+        backupFolder = run.targetFolder + run.uninstallDirName;
+        links = std::make_unique<FolderLinkGuard>(run.targetFolder);
+        lossless.emplace(backupFolder + product::journalFileName + journal_file::losslessSuffix);
+        journal.SetSink(&*lossless);
+        const bool extracted = ExtractArchive(host, run, *links, dataFile, backupFolder, setupProgram, request.saveFiles);
+        journal.EndStage();
+        if (extracted) result.success = RunStages(host, run);
+      }
+    } catch (...) {
+      result.error = std::current_exception();
+      result.success = false;
     }
+    FinishInstall(result, journal, backupFolder);
   } catch (...) {
-    FinishInstall(host, journal, backupFolder);
-    throw;
+    // Saving the journal failed: no outcome to show, and that error is the one to report.
+    result.error = std::current_exception();
   }
-  FinishInstall(host, journal, backupFolder);
+  return result;
 }

@@ -28,3 +28,14 @@ bool DirectoryExists(const std::wstring& path) {
   DWORD attributes = 0;
   return TargetAttributes(path, attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+bool IsReparsePoint(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool IsRemoteDrive(const std::wstring& path) {
+  if (path.size() < 2 || path[1] != L':') return false;
+  const std::wstring root = path.substr(0, 2) + L"\\";
+  return GetDriveTypeW(root.c_str()) == DRIVE_REMOTE;
+}

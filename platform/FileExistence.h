@@ -6,3 +6,7 @@
 
 bool FileExists(const std::wstring& path);       // a file, not a folder
 bool DirectoryExists(const std::wstring& path);  // a folder
+// True when path itself (not its target) is a link, junction or other reparse point.
+bool IsReparsePoint(const std::wstring& path);
+// True when the volume of an absolute drive path ("D:\...") is a network drive.
+bool IsRemoteDrive(const std::wstring& path);

@@ -14,7 +14,8 @@ std::wstring ProposedDestination(const std::wstring& installLocation, const std:
 
 #ifdef _WIN32
 // ProposedDestination over what this machine says: the host's uninstall entry (plain path, then
-// the WOW6432Node path) for valueName, the "Programfiles" variable, then currentText.
+// the WOW6432Node path) for valueName, else the host's folder in the store client's libraries
+// (FindGameInSteamLibraries), else the "Programfiles" variable, then currentText.
 std::wstring ProposeTargetFolder(const std::wstring& valueName, const std::wstring& subPath,
                                  const std::wstring& currentText);
 #endif

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "support/MyRegistryIO.h"
+#include "support/SteamLibrary.h"
 #include "support/TargetProposal.h"
 
 namespace {
@@ -20,5 +21,6 @@ std::wstring ProposeTargetFolder(const std::wstring& valueName, const std::wstri
                                  const std::wstring& currentText) {
   std::wstring location = RegReadString(kHostEntry, valueName);
   if (location.empty()) location = RegReadString(kHostEntryWow, valueName);
+  if (location.empty()) location = FindGameInSteamLibraries();
   return ProposedDestination(location, EnvironmentVariable(L"Programfiles"), currentText, subPath);
 }

@@ -11,12 +11,16 @@ preset="$(windows_preset)"
 tools/build-deps.sh "$(deps_target_of "$preset")"
 cmake --preset "$preset" >"build/configure-demo.log" 2>&1 || { cat build/configure-demo.log; exit 1; }
 cmake --build --preset "$preset" --target Setup demo_uninstall demo_walk -j "$(nproc)" | tail -n 1
+# The distribution kit runs natively.
+tools/build-deps.sh native
+cmake --preset native >"build/configure-demo-native.log" 2>&1 || { cat build/configure-demo-native.log; exit 1; }
+cmake --build --preset native --target distkit -j "$(nproc)" | tail -n 1
 
 demo="$root/build/demo"
 mkdir -p "$demo"
 export SETUP_WINE_STATE="$demo/wine"
 [ "$preset" = win32 ] && export SETUP_WINE_LOADER=/usr/bin/wine
-tools/make-demo-distribution.sh "build/$preset" "$demo/dist"
+tools/make-demo-distribution.sh "build/$preset" "$demo/dist" build/native/tools/distkit
 
 if [ -n "${DISPLAY:-}" ] && [ -t 0 ] && [ -z "${CI:-}" ]; then
   user_display="$DISPLAY"

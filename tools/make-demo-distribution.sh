@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
-# Makes the demo distribution folder: Setup.exe, the stand-in uninstall.exe, an encrypted data
-# archive Ostrauwen_1-2.dat made with Info-ZIP, an agreement file and a notes file.
-#   make-demo-distribution.sh <build folder> <output folder>
+# Makes the demo distribution folder with the distribution kit: Setup.exe, the stand-in
+# uninstall.exe, the encrypted data archive Ostrauwen_1-2.dat of a sample content folder, an
+# agreement file and a notes file.
+#   make-demo-distribution.sh <Windows build folder> <output folder> <distkit program>
 set -euo pipefail
-build="$1" out="$2"
+build="$1" out="$2" distkit="$3"
 root="$(cd "$(dirname "$0")/.." && pwd)"
-password='HaLtEr@20150307'
-rm -rf "$out"
-mkdir -p "$out"
-cp "$build/app/Setup.exe" "$build/tools/uninstall.exe" "$out/"
 
+mkdir -p "$(dirname "$out")"
 work="$(mktemp -d "${TMPDIR:-/tmp}/demo-dist.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 tree="$work/tree"
@@ -22,13 +20,14 @@ head -c 3000000 /dev/urandom >"$tree/maps/Ostrauwen/terrain.bin"
 printf 'Stadtbus Ostrauwen, 12 m, 3 Türen\r\n' >"$tree/vehicles/Ostrauwen Stadtbus/bus.cfg"
 for l in 1 2 3 4 5 6 7; do printf 'Linie %s: Hauptbahnhof - Ölhafen\r\n' "$l" >"$tree/Fahrpläne/Linie_$l.ttp"; done
 printf 'Handbuch (Demo)\r\n' >"$tree/Dokumentation/Handbuch.txt"
-(cd "$tree" && LC_ALL=C.UTF-8 zip -q -r -X -P "$password" "$out/Ostrauwen_1-2.dat" .)
 
 sed 's/Lizenzvertrag f\\'"'"'fcr das Addon/Lizenzvertrag (Demo-Distribution) f\\'"'"'fcr das Addon/' \
-  "$root/resources/agreement.rtf" >"$out/Lizenzvertrag.rtf"
+  "$root/resources/agreement.rtf" >"$work/Lizenzvertrag.rtf"
 {
   printf '\xef\xbb\xbf'
   printf 'Demo-Distribution\r\n\r\nDiese Hinweise liegen als Readme.txt neben Setup.exe und ersetzen den eingebauten Text.\r\n'
   printf 'Das Datenarchiv enthält Beispieldateien; installiert wird in den Ordner, den die Einstellungen vorschlagen.\r\n'
-} >"$out/Readme.txt"
+} >"$work/Readme.txt"
+"$distkit" --setup "$build/app/Setup.exe" --uninstaller "$build/tools/uninstall.exe" \
+  --agreement "$work/Lizenzvertrag.rtf" --notes "$work/Readme.txt" --replace "$tree" "$out"
 echo "demo distribution: $out"

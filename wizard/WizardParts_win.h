@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "install/InstallRequest.h"
+
 class InstallHost;
 
 // Registers the window classes of the picture and gradient-panel controls.
@@ -25,4 +27,4 @@ unsigned DefaultPrivilegeTest(unsigned mask);
 // Names the shortcuts each time the settings step is shown.
 void PrepareShortcutNames();
 // The install run, called from Next on the settings step.
-void RunInstall(InstallHost& host);
+InstallResult RunInstall(InstallHost& host, const InstallRequest& request);

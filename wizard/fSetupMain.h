@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "install/InstallHost.h"
+#include "install/InstallRequest.h"
 #include "platform/GdiObjects.h"
 #include "platform/WindowText.h"
 
@@ -44,19 +45,21 @@ class TfmSetupMain : public InstallHost {
   TZipMaster& ZipMaster1() { return *zipMaster; }
 
   // InstallHost: what the install run needs of the window.
-  std::wstring destinationFolder() override;
-  std::wstring sourceFolder() override;
-  bool saveFilesChecked() override;
   void setProgressLabel(const std::wstring& text) override;
   void setProgressText(const std::wstring& text) override;
   void setProgressPosition(int percent) override;
-  void showResult(bool success, const std::wstring& text) override;
-  void enableNext(const std::wstring& caption) override;
-  void disableCancel() override;
   bool cancelRequested() override;
   void pumpMessages() override;
   TZipMaster& archive() override { return *zipMaster; }
+  void showMessage(const std::wstring& text) override { showArchiveMessage(text); }
   void showArchiveMessage(const std::wstring& text);
+
+  // What Next on the settings step hands the install run, and how its result shows: the step
+  // counter (0 success, -1 failure), the result label and the buttons.
+  InstallRequest InstallRequestFromSettings();
+  void ShowInstallResult(const InstallResult& result);
+  // The result label in green (success) or red (failure), bold.
+  void showResult(bool success, const std::wstring& text);
 
   // How the first activation tests the administrator privileges; replaceable so that a test
   // window can check the reaction to a failing test, which Wine cannot produce for real.
@@ -71,6 +74,8 @@ class TfmSetupMain : public InstallHost {
   LRESULT HandleMessage(UINT, WPARAM, LPARAM);
   template <typename Handler>
   void Guarded(Handler handler);
+  template <typename Handler>
+  void UserMove(Handler handler);
   void CreateControls();
   void ArrangeZOrder();
   void ApplyAnchors();
@@ -97,7 +102,8 @@ class TfmSetupMain : public InstallHost {
   int32_t fKeyDirection = 0;
   bool fFirstActivate = false;
   int32_t CopyrightSize = 0;
-  bool fInstallRunning = false;
+  int fHandlerDepth = 0;  // handlers on the stack (they pump messages)
+  bool fMoving = false;   // a click on Next or Back is being handled
   bool fClosePending = false;
   bool fResultSuccess = false;
   GdiObject<HFONT> fDefaultFont, fArialBold13, fVersionFont, fResultFont;
@@ -110,3 +116,7 @@ class TfmSetupMain : public InstallHost {
 };
 
 extern TfmSetupMain* fmSetupMain;
+
+// Tells the user that another setup or uninstaller of the product is running (no window exists
+// yet: the box has no owner and the language block is read for it).
+void ShowSecondInstanceBox();

@@ -1,62 +1,8 @@
 // Installing for real through the wizard of the real Setup.exe: the host entry points the
 // target at a test folder, the distribution holds the data archive and uninstall.exe.
-#include "tests/e2e/HostEntry.h"
-#include "tests/e2e/Scenario.h"
-#include "tests/win32/InstallTestSupport.h"
-
-#include <shlobj.h>
+#include "tests/e2e/Installation.h"
 
 #include <algorithm>
-
-namespace it = install_test;
-
-namespace {
-
-std::wstring CommonProgramsMenu() {
-  wchar_t programs[MAX_PATH + 1] = {};
-  SHGetSpecialFolderPathW(nullptr, programs, CSIDL_COMMON_PROGRAMS, TRUE);
-  return std::wstring(programs) + L"\\Quellmark Media\\";
-}
-
-// The product's traces in the prefix, removed before and after each scenario.
-void RemoveProductTraces() {
-  it::DeleteProductKeys();
-  RemoveTree(CommonProgramsMenu());
-}
-
-std::string ArchiveBytes(const char* name) { return it::ReadBytes(it::FixtureArchive(name)); }
-
-// One scenario: a distribution with the archive and the uninstaller, a host entry naming the
-// target folder, the wizard walked to the settings step.
-struct Installation {
-  it::TestFolder root;
-  std::wstring target;
-  Distribution dist;
-  HostEntry host;
-  SetupApp app;
-
-  Installation(const std::wstring& name, const char* archive)
-      : root(L"e2e-" + name), target(root + L"Drivona 2"), dist(name), host(KEY_WOW64_32KEY, target) {
-    target += L"\\";
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for reading the links back
-    RemoveProductTraces();
-    std::filesystem::create_directories(it::FsPath(target));
-    dist.writeFile(L"Ostrauwen_1-2.dat", ArchiveBytes(archive));
-    dist.writeFile(L"uninstall.exe", "MZ e2e uninstaller");
-  }
-  ~Installation() { RemoveProductTraces(); }
-  std::wstring backup() const { return target + L"Uninstall_Drivona2 Ostrauwen V1.2\\"; }
-
-  void OpenSettings(bool debugOutput = false) {
-    ASSERT_TRUE(StartWizard(app, dist, L"", debugOutput));
-    WalkTo(app, wpSettings);
-    ASSERT_EQ(app.Text(ctl::laStepDisplay), L"Einstellungen");
-    ASSERT_EQ(app.Text(ctl::LeDestination), target);
-    ASSERT_EQ(app.Text(ctl::btWeiter), L"&Fertigstellen");
-  }
-};
-
-}  // namespace
 
 TEST(InstallRun, FinishInstallsFilesJournalRegistryAndShortcuts) {
   Installation s(L"install", "full.zip");
@@ -146,4 +92,25 @@ TEST(InstallRun, CloseRequestDuringTheExtraction) {
     EXPECT_FALSE(it::RegistryValue(it::kProductKey, L"InstallPath"));
     EXPECT_FALSE(it::Exists(s.target + L"many\\f600.txt"));
   }
+}
+
+// A failing extraction: the archive component's report comes first, in a box titled with the
+// program's title, then the failure text; the close box then ends the program without a question.
+TEST(InstallRun, FailedExtractionShowsTheComponentsBoxThenTheFailureText) {
+  Installation s(L"damaged", "damaged.zip");
+  s.OpenSettings();
+  ASSERT_TRUE(s.app.PostClick(ctl::btWeiter));
+  MessageBoxInfo box = s.app.WaitForMessageBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box.title, L"Addon Drivona2 Ostrauwen Version 1.2 - Setup");
+  EXPECT_NE(box.text.find(L"\"zwei.txt\""), std::wstring::npos);
+  EXPECT_EQ(s.app.Text(ctl::laSetupRslt), L"");
+  ASSERT_TRUE(s.app.Press(box, IDOK));
+  ASSERT_TRUE(SetupApp::WaitFor([&] { return !s.app.Text(ctl::laSetupRslt).empty(); }));
+  EXPECT_EQ(s.app.Text(ctl::laSetupRslt), L"Fehler während der Installation.");
+  EXPECT_FALSE(s.app.Enabled(ctl::btWeiter));
+  EXPECT_TRUE(s.app.Enabled(ctl::btAbbrechen));
+  EXPECT_EQ(it::JournalLines(s.backup() + L"uninstall.dat").back(), L"ZipError;1392;" + s.target + L"zwei.txt");
+  ASSERT_TRUE(PostMessageW(s.app.MainWindow(), WM_CLOSE, 0, 0));
+  EXPECT_EQ(s.app.WaitForExit(), 0);
 }

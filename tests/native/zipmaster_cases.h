@@ -394,6 +394,31 @@ TEST(ZipMaster, UnreadableArchiveIsReportedAndListsNothing) {
   z.zm.setZipFileName(dir.folder() + L"gibtsnicht.dat");
   EXPECT_EQ(z.zm.Count(), 0);
   EXPECT_EQ(z.messages.size(), 1u);
+  EXPECT_EQ(z.zm.ErrSystemCode(), 2u);  // the failed open's own error, as a Windows number
+}
+
+// The record of the third entry cannot be read (a damaged directory can do that).
+inline int FailOnThirdEntry(zip* archive, uint64_t index, uint32_t flags, struct zip_stat* out) {
+  if (index == 2) return -1;
+  return zip_stat_index(archive, index, flags, out);
+}
+
+TEST(ZipMaster, AnEntryThatCannotBeListedFailsTheWholeListing) {
+  Zip z;
+  z.zm.setUseDirOnlyEntries(true);
+  const ZipStatIndexFn real = ZipStatIndexCall;
+  ZipStatIndexCall = FailOnThirdEntry;
+  z.zm.setZipFileName(Fixture("infozip.zip"));
+  ZipStatIndexCall = real;
+  EXPECT_EQ(z.zm.Count(), 0);
+  EXPECT_EQ(z.zm.ErrCode(), zmNoArchive);
+  ASSERT_EQ(z.messages.size(), 1u);
+  EXPECT_NE(z.messages[0].find(L"Eintrag 3"), std::wstring::npos);
+  z.zm.FSpecArgs().push_back(L"*.*");
+  EXPECT_EQ(z.zm.Extract(), zmNoArchive);
+  // Read again without the fault: all seven entries.
+  z.zm.setZipFileName(Fixture("infozip.zip"));
+  EXPECT_EQ(z.zm.Count(), 7);
 }
 
 TEST(ZipMaster, DamagedEntryFailsAndLeavesNothing) {
@@ -450,6 +475,30 @@ TEST(ZipMaster, EntryNameSafety) {
   for (const std::wstring name : {L"", L"\\", L"..", L".", L"a\\..", L"a\\..\\", L"COM\u00B9.txt", L"Con.Txt.bak",
                                   L"conin$", L"a\\CONOUT$\\b", L"a:b", L"trail.", L"trail ", L"a\\\\b"})
     EXPECT_FALSE(IsSafeEntryName(name)) << testing::PrintToString(name);
+}
+
+// Best fit of code page 1252 for the characters of these cases.
+inline std::wstring Cp1252BestFit(const std::wstring& text) {
+  std::wstring out;
+  for (wchar_t c : text) {
+    if (c >= 0xFF01 && c <= 0xFF5E) c = static_cast<wchar_t>(c - 0xFF01 + 0x21);  // fullwidth forms
+    else if (c == 0x0100) c = L'A';
+    else if (c == 0x2215) c = L'/';  // division slash
+    out += c;
+  }
+  return out;
+}
+
+TEST(ZipMaster, EntryNameSafetyInTheAnsiForm) {
+  for (const std::wstring name : {L"\u0100mter.txt", L"a\uFF0Etxt", L"maps\\Ostrauwen\\global.cfg", L"\uFF21\uFF22"})
+    EXPECT_TRUE(IsSafeEntryNameInAnsi(name, Cp1252BestFit)) << testing::PrintToString(name);
+  for (const std::wstring name :
+       {L"\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3Cevil\uFF3Cx.txt",  // ..\..\evil\x.txt
+        L"\uFF23\uFF2F\uFF2E", L"maps\uFF0F..\uFF0Fx.txt", L"a\uFF3Cb.txt", L"a\u2215b.txt", L"C\uFF1A\uFF3Cx",
+        L"x\uFF1Astream", L"trail\uFF0E", L"..\\x.txt"})
+    EXPECT_FALSE(IsSafeEntryNameInAnsi(name, Cp1252BestFit)) << testing::PrintToString(name);
+  // A conversion that fails gives nothing to check: refused.
+  EXPECT_FALSE(IsSafeEntryNameInAnsi(L"readme.txt", [](const std::wstring&) { return std::wstring(); }));
 }
 
 TEST(ZipMaster, NamesDecodeFromUtf8OrCp437) {

@@ -6,6 +6,7 @@
 #include "install/JournalFile_win.h"
 #include "install/MyCreateShortCut.h"
 #include "install/Uninstaller.h"
+#include "platform/FolderLinks.h"
 #include "support/SetupError.h"
 #include "tests/win32/InstallTestSupport.h"
 
@@ -199,6 +200,21 @@ TEST_F(InstallParts, InternetShortcutHoldsSectionAndKeyOnly) {
   const std::wstring missing = root + L"fehlt\\Webseite.URL";
   EXPECT_EQ(RaisedMessage([&] { CreateInternetShortCut(root + L"fehlt\\Webseite.url", L"x"); }),
             "In " + std::string(missing.begin(), missing.end()) + " kann nicht geschrieben werden");
+}
+
+TEST_F(InstallParts, FolderLinkGuardPassesPlainFolders) {
+  // Planted links are the install run's cases; here: plain levels pass, a missing one ends the
+  // walk, and files inside held levels stay free to create and move. (Wine lets a held folder
+  // be renamed all the same; Windows refuses that while the handle lacks delete sharing.)
+  TestFolder root(L"guard");
+  std::filesystem::create_directories(FsPath(root + L"a\\b"));
+  FolderLinkGuard guard(root.path());
+  EXPECT_FALSE(guard.Check(L"a\\b\\c\\d\\").linked);
+  EXPECT_FALSE(guard.Check(L"A/B/").linked);
+  WriteBytes(root + L"a\\b\\x.txt", "x");
+  EXPECT_TRUE(MoveFileW((root + L"a\\b\\x.txt").c_str(), (root + L"a\\y.txt").c_str()));
+  std::filesystem::create_directories(FsPath(root + L"a\\b\\c"));
+  EXPECT_FALSE(guard.Check(L"a\\b\\c\\").linked);
 }
 
 int main(int argc, char** argv) {

@@ -2,11 +2,16 @@
 // the real file system, the registry in the 32-bit view and shell links read back.
 #include "install/uSetupInstall.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+#include <zip.h>
+
 #include <algorithm>
 #include <set>
 
 #include "install/JournalFile_win.h"
 #include "support/SetupError.h"
+#include "tests/ProgramExpectations.h"
 #include "tests/win32/InstallTestSupport.h"
 
 using namespace install_test;
@@ -24,6 +29,8 @@ struct Scene {
   TestFolder root;
   std::wstring dist, target, programs, menu;
   TestHost host;
+  InstallRequest request;
+  InstallResult result;
 
   Scene(const std::wstring& name, const std::string& archive, bool withUninstaller = true) : root(name) {
     dist = root + L"dist\\";
@@ -36,14 +43,18 @@ struct Scene {
                                  std::filesystem::copy_options::overwrite_existing);
     if (withUninstaller) WriteBytes(dist + L"uninstall.exe", kUninstaller);
     PrepareConfig(menu);
-    host.destination = target;
-    host.source = dist;
+    request.targetFolder = target;
+    request.sourceFolder = dist;
   }
   std::wstring dataFile() const { return dist + L"Ostrauwen_1-2.dat"; }
   std::wstring backup() const { return target + L"Uninstall_Drivona2 Ostrauwen V1.2\\"; }
   std::wstring journalFile() const { return backup() + L"uninstall.dat"; }
   std::vector<std::wstring> Journal() const { return JournalLines(journalFile()); }
-  void Run() { InstallAddon(host, dist + L"Setup.exe"); }
+  // An error raised in the run reaches the test as it reaches the window's handler.
+  void Run() {
+    result = InstallAddon(host, request, dist + L"Setup.exe");
+    if (result.error) std::rethrow_exception(result.error);
+  }
   // A second installation into the same target folder.
   void RunAgain() {
     host.ClearRecords();
@@ -67,16 +78,6 @@ bool HasPrefix(const std::vector<std::wstring>& lines, const std::wstring& prefi
   return std::any_of(lines.begin(), lines.end(), [&](const std::wstring& l) { return l.rfind(prefix, 0) == 0; });
 }
 
-// Code page 1252 bytes of a text made of Latin-1 characters.
-std::string Latin1(const std::wstring& text) {
-  std::string bytes;
-  for (wchar_t c : text) {
-    EXPECT_LT(static_cast<unsigned>(c), 0x100u) << "test text outside Latin-1";
-    bytes += static_cast<char>(c);
-  }
-  return bytes;
-}
-
 // A write that stops halfway because the disk is full.
 BOOL WINAPI HalfWriteThenDiskFull(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
   WriteFile(file, data, size / 2, written, nullptr);
@@ -94,7 +95,9 @@ class Install : public ::testing::Test {
     DeleteProductKeys();
     SetupConfig.cancelRequested = false;
     JournalWriteFile = WriteFile;
+    ZipStatIndexCall = RealStatIndex;
   }
+  static inline const ZipStatIndexFn RealStatIndex = ZipStatIndexCall;
 };
 
 }  // namespace
@@ -105,36 +108,8 @@ TEST_F(Install, ExampleJournalByteForByteAndWhatItDescribes) {
   s.Run();
 
   const std::wstring b = s.backup(), t = s.target, m = s.menu;
-  const std::vector<std::wstring> expected = {
-      // Wine's default version record; the test program carries the product's version record.
-      L"Program=Drivona2 Ostrauwen Version 1.2 [Version=1.0.2.41,  Windows=Windows PE Service Pack 1 (Build "
-      L"6.1.7601) (64-Bit)]",
-      L"Quelle=" + s.dist + L"Setup.exe",
-      L"Destination=" + b,
-      L"rmDir;" + b,
-      L"rmDir;" + t + L"maps\\",
-      L"rmDir;" + t + L"maps\\Ostrauwen\\",
-      L"Delete;" + t + L"maps\\Ostrauwen\\global.cfg",
-      L"Move;" + t + L"Vehicles\\bus.cfg;" + b + L"Vehicles\\bus.cfg",
-      L"RenDel;" + b + L"uninstall.exe",
-      L"DelRegValue;\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\DisplayName",
-      L"DelRegValue;\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\UninstallString",
-      L"DelRegValue;\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\Publisher",
-      L"DelRegKey;\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\",
-      L"rmDir;" + s.programs + L"Quellmark Media\\",
-      L"rmDir;" + m,
-      L"Delete;" + m + L"Drivona2 Ostrauwen Version 1.2 entfernen.lnk",
-      L"Delete;" + m + L"Quellmark Media Webseite besuchen.URL",
-      L"CreateError;2;" + t + L"Ostrauwen-Handbuch.pdf",
-      L"CreateError;2;" + t + L"Ostrauwen_Liniennetzplan_Tag.pdf",
-      L"CreateError;2;" + t + L"Ostrauwen_Liniennetzplan_Nacht.pdf",
-      L"Delete;" + m + L"Verzeichnis mit Fahr- und Umlaufpläne öffnen.lnk",
-      L"DelRegValue;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\\\InstallPath",
-      L"DelRegKey;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\\\",
-      L"DelRegKey;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\",
-  };
-  std::string expectedBytes;
-  for (const std::wstring& line : expected) expectedBytes += Latin1(line) + "\r\n";
+  // Wine's default version record; the test program carries the product's version record.
+  const std::string expectedBytes = ExampleJournalBytes(s.dist + L"Setup.exe", t, s.programs, kBuiltProgram.windowsText);
   const std::string bytes = ReadBytes(s.journalFile());
   EXPECT_EQ(bytes, expectedBytes);
   EXPECT_NE(bytes.find("Fahr- und Umlaufpl\xE4ne \xF6""ffnen.lnk\r\n"), std::string::npos);
@@ -177,12 +152,9 @@ TEST_F(Install, ExampleJournalByteForByteAndWhatItDescribes) {
   EXPECT_EQ(s.host.texts, (std::vector<std::wstring>{L"Kopiere Dateien ... ", L"Installiere Uninstaller ... ",
                                                      L"Installiere Shortcuts ... ", L"Registriere in Registry ... ", L""}));
   EXPECT_EQ(s.host.positions, (std::vector<int>{0, 50, 0}));
-  EXPECT_EQ(s.host.results, std::vector{kSuccess});
-  EXPECT_TRUE(s.host.nextEnabled);
-  EXPECT_EQ(s.host.nextCaption, L"&Schließen");
-  EXPECT_TRUE(s.host.cancelDisabled);
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Success);
   EXPECT_TRUE(s.host.messages.empty());
-  EXPECT_EQ(SetupConfig.currentPage, 0);
+  EXPECT_EQ(SetupConfig.currentPage, wpProgress);  // the wizard's to set
 }
 
 TEST_F(Install, BackupOnlyWhileTheCheckBoxIsTicked) {
@@ -190,7 +162,7 @@ TEST_F(Install, BackupOnlyWhileTheCheckBoxIsTicked) {
     SCOPED_TRACE(ticked ? "ticked" : "not ticked");
     DeleteProductKeys();
     Scene s(L"backup", "example.zip");
-    s.host.saveFiles = ticked;
+    s.request.saveFiles = ticked;
     WriteBytes(s.target + L"Vehicles\\bus.cfg", "alt");
     s.Run();
     const auto journal = s.Journal();
@@ -202,7 +174,7 @@ TEST_F(Install, BackupOnlyWhileTheCheckBoxIsTicked) {
       EXPECT_EQ(ReadBytes(s.backup() + L"Vehicles\\bus.cfg"), "alt");
     }
     EXPECT_EQ(ReadBytes(file), kBusCfg);
-    EXPECT_EQ(s.host.results, std::vector{kSuccess});
+    EXPECT_EQ(OutcomeOf(s.result), Outcome::Success);
   }
 }
 
@@ -210,10 +182,10 @@ TEST_F(Install, SecondInstallationKeepsEarlierBackupsAndReplacesTheJournal) {
   Scene s(L"again", "example.zip");
   WriteBytes(s.target + L"Vehicles\\bus.cfg", "alt");
   s.Run();
-  ASSERT_EQ(s.host.results, std::vector{kSuccess});
+  ASSERT_EQ(OutcomeOf(s.result), Outcome::Success);
   WriteBytes(s.backup() + L"uninstall.exe.ren", "left over");
   s.RunAgain();
-  EXPECT_EQ(s.host.results, std::vector{kSuccess});
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Success);
 
   const auto journal = s.Journal();
   ASSERT_GT(journal.size(), 4u);
@@ -239,7 +211,7 @@ TEST_F(Install, EightEntriesFolderEntriesAndADocument) {
   Scene s(L"eight", "eight.zip");
   s.Run();
   EXPECT_EQ(s.host.positions, (std::vector<int>{0, 12, 25, 38, 50, 62, 75, 88, 0}));
-  EXPECT_EQ(s.host.results, std::vector{kSuccess});
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Success);
   const auto journal = s.Journal();
   const std::wstring t = s.target;
   const std::vector<std::wstring> entries(journal.begin() + 4, journal.begin() + 15);
@@ -280,10 +252,8 @@ TEST_F(Install, FailedExtractionStopsTheRunBeforeAnyStage) {
   EXPECT_FALSE(Exists(s.backup() + L"uninstall.exe"));
   EXPECT_FALSE(RegistryValue(kProductKey, L"InstallPath"));
   EXPECT_EQ(s.host.texts, std::vector<std::wstring>{L"Kopiere Dateien ... "});
-  EXPECT_EQ(s.host.results, std::vector{kFailure});
-  EXPECT_FALSE(s.host.nextEnabled);
-  EXPECT_FALSE(s.host.cancelDisabled);
-  EXPECT_EQ(SetupConfig.currentPage, -1);
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Failure);
+  EXPECT_EQ(SetupConfig.currentPage, wpProgress);  // the wizard's to set
 }
 
 TEST_F(Install, CancelAfterAnEntryStopsAfterItAndSavesTheJournal) {
@@ -300,8 +270,7 @@ TEST_F(Install, CancelAfterAnEntryStopsAfterItAndSavesTheJournal) {
   EXPECT_EQ(journal.back(), L"Delete;" + s.target + L"Addons\\Ostrauwen\\");  // the third entry
   EXPECT_FALSE(HasPrefix(journal, L"RenDel;"));
   EXPECT_FALSE(Exists(s.target + L"readme.txt"));
-  EXPECT_EQ(s.host.results, std::vector{kFailure});
-  EXPECT_EQ(SetupConfig.currentPage, -1);
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Failure);
 }
 
 TEST_F(Install, CancelDuringTheShortcutStageStillRegistersAndSucceeds) {
@@ -310,7 +279,7 @@ TEST_F(Install, CancelDuringTheShortcutStageStillRegistersAndSucceeds) {
     if (h.texts.size() == 3) SetupConfig.cancelRequested = true;  // "Installiere Shortcuts ... "
   };
   s.Run();
-  EXPECT_EQ(s.host.results, std::vector{kSuccess});
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Success);
   EXPECT_EQ(RegistryValue(kProductKey, L"InstallPath"), s.target);
 }
 
@@ -327,8 +296,19 @@ TEST_F(Install, WithoutTheUninstallerBesideTheSetupProgram) {
   EXPECT_FALSE(RegistryValue(kUninstallKey, L"DisplayName"));
   EXPECT_FALSE(RegistryValue(kProductKey, L"InstallPath"));
   EXPECT_FALSE(Exists(s.menu));
-  EXPECT_EQ(s.host.results, std::vector{kFailure});
-  EXPECT_EQ(SetupConfig.currentPage, -1);
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Failure);
+}
+
+TEST_F(Install, TargetFolderThatTheRunMakes) {
+  Scene s(L"newtarget", "example.zip");
+  std::filesystem::remove_all(FsPath(s.target));
+  s.Run();
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Success);
+  const auto journal = s.Journal();
+  ASSERT_GT(journal.size(), 5u);
+  EXPECT_EQ(journal[3], L"rmDir;" + s.target);
+  EXPECT_EQ(journal[4], L"rmDir;" + s.backup());
+  EXPECT_EQ(ReadBytes(s.target + L"Vehicles\\bus.cfg"), kBusCfg);
 }
 
 TEST_F(Install, AnEmptyArchiveInstallsNothingAndSucceeds) {
@@ -338,7 +318,7 @@ TEST_F(Install, AnEmptyArchiveInstallsNothingAndSucceeds) {
   const auto journal = s.Journal();
   ASSERT_GT(journal.size(), 4u);
   EXPECT_EQ(journal[4], L"RenDel;" + s.backup() + L"uninstall.exe");
-  EXPECT_EQ(s.host.results, std::vector{kSuccess});
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Success);
 }
 
 // ---- Faults the run guards against ------------------------------------------------------------
@@ -349,27 +329,64 @@ TEST_F(Install, MissingDataFileKeepsAnEarlierJournal) {
   s.Run();
   EXPECT_EQ(s.host.messages, std::vector<std::wstring>{L"Datendatei nicht gefunden!"});
   EXPECT_EQ(ReadBytes(s.journalFile()), "earlier journal\r\n");
-  EXPECT_EQ(s.host.results, std::vector{kFailure});
-  EXPECT_EQ(SetupConfig.currentPage, -1);
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Failure);
 
   // Without an earlier installation nothing is created at all.
   Scene fresh(L"nodata-fresh", "");
   fresh.Run();
   EXPECT_FALSE(Exists(fresh.backup()));
-  EXPECT_EQ(fresh.host.results, std::vector{kFailure});
+  EXPECT_EQ(OutcomeOf(fresh.result), Outcome::Failure);
 }
 
-TEST_F(Install, UnreadableArchiveIsAFailedExtraction) {
-  Scene s(L"notzip", "");
-  WriteBytes(s.dataFile(), "no archive at all");
-  s.Run();
-  const auto journal = s.Journal();
-  ASSERT_EQ(journal.size(), 5u);
-  EXPECT_EQ(journal[3], L"rmDir;" + s.backup());
-  EXPECT_EQ(journal[4], L"ZipError;" + std::to_wstring(zmNoArchive) + L";" + s.dataFile());
-  ASSERT_EQ(s.host.messages.size(), 1u);  // the component's own report
-  EXPECT_FALSE(Exists(s.backup() + L"uninstall.exe"));
-  EXPECT_EQ(s.host.results, std::vector{kFailure});
+// The listing of the second entry fails, as a damaged central directory can make it.
+int FailOnSecondEntry(zip* archive, uint64_t index, uint32_t flags, struct zip_stat* out) {
+  if (index == 1) return -1;
+  return zip_stat_index(archive, index, flags, out);
+}
+
+TEST_F(Install, ArchiveThatCannotBeListedWhollyIsAFailedExtraction) {
+  const struct {
+    const char* what;
+    std::string bytes;  // the data file; empty: example.zip, whose second entry cannot be read
+  } cases[] = {{"empty file", std::string()}, {"no archive", "no archive at all"}, {"entry unreadable", ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const bool injected = std::string(c.what) == "entry unreadable";
+    Scene s(L"notzip", injected ? "example.zip" : "");
+    if (!injected) WriteBytes(s.dataFile(), c.bytes);
+    if (injected) ZipStatIndexCall = FailOnSecondEntry;
+    s.Run();
+    ZipStatIndexCall = RealStatIndex;
+    const auto journal = s.Journal();
+    ASSERT_EQ(journal.size(), 5u);
+    EXPECT_EQ(journal[3], L"rmDir;" + s.backup());
+    EXPECT_EQ(journal[4], L"ZipError;11;" + s.dataFile());  // ERROR_BAD_FORMAT
+    ASSERT_EQ(s.host.messages.size(), 1u);  // the component's own report
+    EXPECT_FALSE(Exists(s.target + L"maps"));
+    EXPECT_FALSE(Exists(s.backup() + L"uninstall.exe"));
+    EXPECT_EQ(OutcomeOf(s.result), Outcome::Failure);
+  }
+}
+
+TEST_F(Install, ZipErrorCarriesAWindowsErrorNumber) {
+  const struct {
+    const char* archive;
+    std::wstring record;  // after the target folder
+  } cases[] = {
+      {"wrong-password.zip", L"ZipError;86;eins.txt"},  // ERROR_INVALID_PASSWORD
+      {"damaged.zip", L"ZipError;1392;zwei.txt"},       // ERROR_FILE_CORRUPT
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.archive);
+    Scene s(L"zipcode", c.archive);
+    s.Run();
+    const auto journal = s.Journal();
+    ASSERT_FALSE(journal.empty());
+    const std::wstring expected = c.record.substr(0, c.record.rfind(L';') + 1) + s.target + c.record.substr(c.record.rfind(L';') + 1);
+    EXPECT_EQ(journal.back(), expected);
+    EXPECT_EQ(s.host.messages.size(), 1u);
+    EXPECT_EQ(OutcomeOf(s.result), Outcome::Failure);
+  }
 }
 
 TEST_F(Install, EntryNamesLeadingOutsideTheTargetTouchNothing) {
@@ -395,7 +412,7 @@ TEST_F(Install, EntryNamesLeadingOutsideTheTargetTouchNothing) {
     EXPECT_EQ(ReadBytes(s.root + L"evil.txt"), "user's file");
     EXPECT_FALSE(Exists(s.backup() + L"evil.txt"));
     EXPECT_FALSE(Exists(s.target + L"maps"));
-    EXPECT_EQ(s.host.results, std::vector{kFailure});
+    EXPECT_EQ(OutcomeOf(s.result), Outcome::Failure);
   }
 }
 
@@ -413,7 +430,7 @@ TEST_F(Install, BackupThatCannotBeMadeLeavesTheUsersFileAlone) {
   EXPECT_NE(last, L"ZipError;0;" + file);
   EXPECT_EQ(last.substr(last.find(L';', 9)), L";" + file);
   EXPECT_EQ(ReadBytes(file), "alt");
-  EXPECT_EQ(s.host.results, std::vector{kFailure});
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Failure);
 }
 
 TEST_F(Install, FailedJournalSaveKeepsTheEarlierFileAndReachesTheWindow) {
@@ -429,8 +446,8 @@ TEST_F(Install, FailedJournalSaveKeepsTheEarlierFileAndReachesTheWindow) {
   }
   EXPECT_EQ(ReadBytes(s.journalFile()), "earlier journal\r\n");
   EXPECT_FALSE(Exists(s.journalFile() + L".tmp"));
-  EXPECT_TRUE(s.host.results.empty());  // the result label stays empty
-  EXPECT_EQ(SetupConfig.currentPage, 0);
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::NotShown);  // the result label stays empty
+  EXPECT_TRUE(s.result.success);                      // the stages were done
 }
 
 TEST_F(Install, ErrorOfAStageEndsTheRunAfterItsFinalStep) {
@@ -450,8 +467,129 @@ TEST_F(Install, ErrorOfAStageEndsTheRunAfterItsFinalStep) {
   EXPECT_EQ(journal.back(), L"Delete;" + SetupConfig.startMenuDir + L"Drivona2 Ostrauwen Version 1.2 entfernen.lnk");
   EXPECT_FALSE(HasPrefix(journal, L"rmDir;Q:"));
   EXPECT_FALSE(RegistryValue(kProductKey, L"InstallPath"));
-  EXPECT_EQ(s.host.results, std::vector{kFailure});
-  EXPECT_EQ(SetupConfig.currentPage, -1);
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Failure);
+}
+
+TEST_F(Install, NamesThatReadAsAnotherPathInTheAnsiJournalAreRefused) {
+  // Best fit of code page 1252 turns the fullwidth forms into ".", "\\", "/" and "CON".
+  const struct {
+    const char* archive;
+    std::wstring shown;  // the name in the refusal record: non-ASCII as "?"
+  } refused[] = {{"ansi-1.zip", L"??????evil?x.txt"}, {"ansi-2.zip", L"???"}, {"ansi-3.zip", L"maps?..?x.txt"}};
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.archive);
+    Scene s(L"ansi", c.archive);
+    s.Run();
+    const auto journal = s.Journal();
+    ASSERT_EQ(journal.size(), 6u);
+    EXPECT_EQ(journal[4], L"Delete;" + s.target + L"readme.txt");
+    EXPECT_EQ(journal[5], L"ZipError;123;" + s.target + c.shown);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FsPath(s.target)), {}), 2);  // readme.txt, backup folder
+    EXPECT_EQ(OutcomeOf(s.result), Outcome::Failure);
+  }
+  // A letter that best fit merely simplifies is installed.
+  Scene s(L"ansi-letter", "ansi-4.zip");
+  s.Run();
+  EXPECT_EQ(ReadBytes(s.target + L"\u0100mter.txt"), "ansi\n");
+  EXPECT_TRUE(Contains(s.Journal(), L"Delete;" + s.target + L"Amter.txt"));
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Success);
+}
+
+TEST_F(Install, PlantedLinksBelowTheTargetAreNotFollowed) {
+  const std::wstring planted = WindowsPathOf(PLANTED_LINKS_DIR) + L"\\";
+  const std::wstring system = planted + L"system\\";
+  ASSERT_TRUE(std::filesystem::is_directory(FsPath(planted + L"maps-target\\maps"))) << "made by the plant_links fixture";
+  const auto systemIsEmpty = [&] { return std::filesystem::is_empty(FsPath(system)); };
+
+  // maps -> the system folder: the entry below it is refused before anything is made there.
+  Scene s(L"link-maps", "example.zip");
+  s.request.targetFolder = planted + L"maps-target\\";
+  s.Run();
+  const std::wstring backup = s.request.targetFolder + L"Uninstall_Drivona2 Ostrauwen V1.2\\";
+  const auto journal = JournalLines(backup + L"uninstall.dat");
+  ASSERT_EQ(journal.size(), 5u);
+  EXPECT_EQ(journal[4], L"ZipError;681;" + s.request.targetFolder + L"maps\\Ostrauwen\\global.cfg");  // ERROR_STOPPED_ON_SYMLINK
+  EXPECT_TRUE(systemIsEmpty());
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Failure);
+
+  // The backup folder itself a link: no folder, backup or journal goes there.
+  Scene b(L"link-backup", "example.zip");
+  b.request.targetFolder = planted + L"backup-target\\";
+  WriteBytes(b.request.targetFolder + L"Vehicles\\bus.cfg", "alt");
+  b.Run();
+  EXPECT_TRUE(systemIsEmpty());
+  EXPECT_EQ(ReadBytes(b.request.targetFolder + L"Vehicles\\bus.cfg"), "alt");
+  EXPECT_FALSE(Exists(b.request.targetFolder + L"maps"));
+  EXPECT_EQ(OutcomeOf(b.result), Outcome::Failure);
+}
+
+TEST_F(Install, WithoutAStartMenuFolderNoShortcutIsWrittenAnywhere) {
+  Scene s(L"nomenu", "example.zip");
+  SetupConfig.startMenuDir.clear();  // the special-folder call failed
+  wchar_t windows[MAX_PATH] = {}, current[MAX_PATH] = {};
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  GetCurrentDirectoryW(MAX_PATH, current);
+  const std::wstring url = L"\\Quellmark Media Webseite besuchen.URL";
+  const std::wstring link = L"\\Drivona2 Ostrauwen Version 1.2 entfernen.lnk";
+  s.Run();
+  const auto journal = s.Journal();
+  const auto records = UninstallerRecords(s);
+  ASSERT_GT(journal.size(), records.size());
+  EXPECT_TRUE(std::equal(records.begin(), records.end(), journal.end() - records.size() - 1));
+  EXPECT_EQ(journal.back(), L"CreateError;3;");
+  for (const std::wstring& folder : {std::wstring(windows), std::wstring(current)}) {
+    EXPECT_FALSE(Exists(folder + url)) << std::string(folder.begin(), folder.end());
+    EXPECT_FALSE(Exists(folder + link)) << std::string(folder.begin(), folder.end());
+  }
+  EXPECT_FALSE(RegistryValue(kProductKey, L"InstallPath"));
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Failure);
+}
+
+// Whether the folder's access list lets Everyone, Users or Authenticated Users change anything.
+bool OthersMayWrite(const std::wstring& folder) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  EXPECT_EQ(GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                  nullptr, &sd),
+            ERROR_SUCCESS);
+  if (dacl == nullptr) {
+    LocalFree(sd);
+    return sd != nullptr;  // no list at all: everyone may do everything
+  }
+  const DWORD write = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES | FILE_DELETE_CHILD |
+                      DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+  bool others = false;
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+    LPWSTR sid = nullptr;
+    ConvertSidToStringSidW(&ace->SidStart, &sid);
+    const std::wstring text = sid ? sid : L"";
+    LocalFree(sid);
+    if ((text == L"S-1-1-0" || text == L"S-1-5-32-545" || text == L"S-1-5-11") && (ace->Mask & write)) others = true;
+  }
+  LocalFree(sd);
+  return others;
+}
+
+TEST_F(Install, OnlyAdministratorsMayChangeTheBackupFolder) {
+  // Made beforehand by a user, open to everyone.
+  Scene s(L"acl", "example.zip");
+  std::filesystem::create_directories(FsPath(s.backup()));
+  PSECURITY_DESCRIPTOR open = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr));
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL everyone = nullptr;
+  GetSecurityDescriptorDacl(open, &present, &everyone, &defaulted);
+  std::wstring backup = s.backup();
+  ASSERT_EQ(SetNamedSecurityInfoW(backup.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, everyone,
+                                  nullptr),
+            ERROR_SUCCESS);
+  LocalFree(open);
+  ASSERT_TRUE(OthersMayWrite(backup)) << "the prefix keeps no access list that the test could see";
+  s.Run();
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Success);
+  EXPECT_FALSE(OthersMayWrite(backup));
 }
 
 int main(int argc, char** argv) {

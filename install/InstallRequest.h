@@ -1,0 +1,22 @@
+// What the wizard hands the install run, read once from the settings step when its Next is
+// pressed, and what the run hands back. The run reads no control and sets no step counter: the
+// wizard turns the result into its step counter, result label and buttons.
+#pragma once
+#include <exception>
+#include <string>
+
+struct InstallRequest {
+  std::wstring targetFolder;  // LeDestination, ends with "\"
+  std::wstring sourceFolder;  // leSource, ends with "\"
+  bool saveFiles = true;      // cbSaveFiles: back up every file that would be overwritten
+};
+
+struct InstallResult {
+  bool success = false;  // every stage done, the registry stage included
+  // The final step saved the journal (or had nothing to save); false when saving it failed:
+  // then no outcome is shown and error holds the save's error.
+  bool finished = false;
+  // An error raised on the way, after the final step ran: the wizard shows the outcome first,
+  // then lets the error reach the application's default error box.
+  std::exception_ptr error;
+};
