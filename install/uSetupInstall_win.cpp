@@ -200,11 +200,14 @@ InstallResult InstallAddon(InstallHost& host, const InstallRequest& request, con
                            journal, [&host] { host.pumpMessages(); }};
       if (!FileExists(dataFile)) {
         host.showMessage(kDataFileMissing);
+        result.failure = InstallFailure::DataFileMissing;
       } else {
         backupFolder = run.targetFolder + run.uninstallDirName;
         links = std::make_unique<FolderLinkGuard>(run.targetFolder);
-        if (ExtractArchive(host, run, *links, dataFile, backupFolder, setupProgram, request.saveFiles))
-          result.success = RunStages(host, run);
+        if (!ExtractArchive(host, run, *links, dataFile, backupFolder, setupProgram, request.saveFiles))
+          result.failure = InstallFailure::Extraction;
+        else if (!(result.success = RunStages(host, run)))
+          result.failure = host.cancelRequested() ? InstallFailure::Cancelled : InstallFailure::Stage;
       }
     } catch (...) {
       result.error = std::current_exception();
