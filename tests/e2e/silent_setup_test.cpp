@@ -201,3 +201,43 @@ TEST(SilentSetup, ExitCodes) {
     }
   }
 }
+
+// The round trip scripts rely on: a silent install into /DIR, then the uninstaller's /S from the
+// backup folder, leaves the machine as it was before. Runs where the uninstaller is built.
+#if __has_include("tests/e2e/MachineSnapshot.h") && defined(UNINSTALL_EXE_UNIX_PATH)
+#include "tests/e2e/MachineSnapshot.h"
+
+TEST(SilentSetup, RoundTripWithSilentUninstall) {
+  SilentRun s(L"roundtrip", Archive("full.zip"));
+  s.dist.writeFile(L"uninstall.exe", it::ReadBytes(WindowsPathOf(UNINSTALL_EXE_UNIX_PATH)));
+  it::WriteBytes(s.target + L"Vehicles\\bus.cfg", "the user's own bus");
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  const MachineSnapshot before = MachineSnapshot::Take();
+
+  ASSERT_EQ(s.Run(L"/SILENT /DIR=\"" + s.target + L"\" /LOG=\"" + s.log() + L"\""), 0) << s.LogText();
+  SetupApp un;
+  ASSERT_TRUE(un.Start(s.backup() + L"uninstall.exe", L"/S /LOG=\"" + s.log() + L"\"", temp));
+  EXPECT_EQ(un.WaitForExit(60s), 0) << s.LogText();
+  // The uninstaller's working copy in the temporary folder goes once it has ended.
+  WIN32_FIND_DATAW data{};
+  HANDLE find = FindFirstFileW((std::wstring(temp) + L"Drivona2-Ostrauwen-uninstall-*.exe").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring copy = std::wstring(temp) + data.cFileName;
+      EXPECT_TRUE(SetupApp::WaitFor([&] { return DeleteFileW(copy.c_str()) != FALSE; }, 30s));
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  EXPECT_EQ(it::ReadBytes(s.target + L"Vehicles\\bus.cfg"), "the user's own bus");
+  std::vector<std::wstring> changes = before.DifferencesTo(MachineSnapshot::Take());
+  // The log itself is the one new file.
+  std::wstring logName = s.log();
+  CharLowerBuffW(logName.data(), static_cast<DWORD>(logName.size()));
+  std::erase(changes, L"+ file " + logName);
+  std::string text;
+  for (const std::wstring& c : changes) text += WideToUtf8(c) + "\n";
+  EXPECT_TRUE(changes.empty()) << text;
+  EXPECT_NE(s.LogText().find("uninstall Ende [0, "), std::string::npos) << s.LogText();
+}
+#endif
