@@ -1,28 +1,15 @@
 // Installing for real through the wizard of the real Setup.exe: the host entry points the
 // target at a test folder, the distribution holds the data archive and uninstall.exe.
 #include "tests/e2e/HostEntry.h"
+#include "tests/e2e/ProductTraces.h"
 #include "tests/e2e/Scenario.h"
 #include "tests/win32/InstallTestSupport.h"
-
-#include <shlobj.h>
 
 #include <algorithm>
 
 namespace it = install_test;
 
 namespace {
-
-std::wstring CommonProgramsMenu() {
-  wchar_t programs[MAX_PATH + 1] = {};
-  SHGetSpecialFolderPathW(nullptr, programs, CSIDL_COMMON_PROGRAMS, TRUE);
-  return std::wstring(programs) + L"\\Quellmark Media\\";
-}
-
-// The product's traces in the prefix, removed before and after each scenario.
-void RemoveProductTraces() {
-  it::DeleteProductKeys();
-  RemoveTree(CommonProgramsMenu());
-}
 
 std::string ArchiveBytes(const char* name) { return it::ReadBytes(it::FixtureArchive(name)); }
 
