@@ -24,7 +24,8 @@ endif()
 
 # The static libzip needs its crypto back end and zlib at link time.
 if(WIN32)
-  set_property(TARGET libzip::zip APPEND PROPERTY INTERFACE_LINK_LIBRARIES ZLIB::ZLIB bcrypt advapi32)
+  # Replaces libzip's own list, which names the ordinary bcrypt import: bcrypt is delay-loaded.
+  set_property(TARGET libzip::zip PROPERTY INTERFACE_LINK_LIBRARIES ZLIB::ZLIB delay::bcrypt advapi32)
 else()
   find_package(OpenSSL REQUIRED)
   set_property(TARGET libzip::zip APPEND PROPERTY INTERFACE_LINK_LIBRARIES ZLIB::ZLIB OpenSSL::Crypto)

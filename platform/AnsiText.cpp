@@ -12,13 +12,14 @@ std::string ToAnsiBytes(const std::wstring& text) {
   return bytes;
 }
 
-std::wstring AnsiFormOf(const std::wstring& text) {
-  const std::string bytes = ToAnsiBytes(text);
+std::wstring AnsiToWide(std::string_view bytes) {
   if (bytes.empty()) return {};
   const int size = static_cast<int>(bytes.size());
   const int wide = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
   if (wide <= 0) return {};
-  std::wstring back(static_cast<size_t>(wide), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, back.data(), wide);
-  return back;
+  std::wstring text(static_cast<size_t>(wide), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), wide);
+  return text;
 }
+
+std::wstring AnsiFormOf(const std::wstring& text) { return AnsiToWide(ToAnsiBytes(text)); }

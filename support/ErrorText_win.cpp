@@ -1,7 +1,9 @@
 #include <windows.h>
 
+#include "platform/AnsiText.h"
 #include "support/ErrorText.h"
 #include "support/SetupError.h"
+#include "support/Utf8.h"
 
 std::wstring ErrorCodeText(uint32_t code, bool withMessage) {
   if (!withMessage) return std::to_wstring(code);
@@ -18,3 +20,8 @@ std::wstring ErrorCodeText(uint32_t code, bool withMessage) {
 std::wstring LastErrorText(bool withMessage) { return ErrorCodeText(GetLastError(), withMessage); }
 
 void RaiseLastSystemError() { throw SetupError(L"Systemfehler " + LastErrorText(true)); }
+
+std::wstring ExceptionText(std::string_view what) {
+  if (auto text = Utf8ToWide(what)) return *text;
+  return AnsiToWide(what);
+}

@@ -22,9 +22,11 @@ std::wstring FormatByteSize(int word, int base, double value);
 std::wstring SourceDirFromProgramPath(const std::wstring& programPath);
 
 #ifdef _WIN32
-// Shows the shell's folder browser; the chosen folder without a trailing "\", or empty text
-// when the user cancels or picks an item that is not a file-system folder.
-std::wstring BrowseForFolder(const std::wstring& title, const std::wstring& initialPath,
+struct HWND__;  // HWND, without the Windows headers
+// Shows the shell's folder browser, modal to owner (the wizard cannot be clicked under it);
+// the chosen folder without a trailing "\", or empty text when the user cancels or picks an
+// item that is not a file-system folder.
+std::wstring BrowseForFolder(HWND__* owner, const std::wstring& title, const std::wstring& initialPath,
                              bool allowNewFolder);
 // Start-up probe of the wizard window: DEBUG switch, sourceDir, number format. Always true.
 bool InitSetupEnvironment();

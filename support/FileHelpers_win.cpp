@@ -16,16 +16,13 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM) {
   return 0;
 }
 
-std::wstring BrowseForFolder(const std::wstring& title, const std::wstring& initialPath,
+std::wstring BrowseForFolder(HWND owner, const std::wstring& title, const std::wstring& initialPath,
                              bool allowNewFolder) {
   SetupConfig.browseInitialPath = initialPath;
 
   wchar_t displayName[MAX_PATH + 1] = {};
   BROWSEINFOW info{};
-  // The program has no hidden application window: the top-level owner of the active window
-  // (the wizard) owns the dialog, so the dialog is modal to it.
-  HWND active = GetActiveWindow();
-  info.hwndOwner = active ? GetAncestor(active, GA_ROOTOWNER) : nullptr;
+  info.hwndOwner = owner;
   info.pidlRoot = nullptr;
   info.pszDisplayName = displayName;
   info.lpszTitle = title.c_str();

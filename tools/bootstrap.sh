@@ -2,6 +2,8 @@
 # Installs what this project needs on a Debian 12 machine and is quick when all is there:
 # the MinGW-w64 cross compilers, Wine (64-bit, plus the 32-bit loader), Xvfb, the archive tools
 # that make test fixtures, GoogleTest's sources, and a deb-src entry for the dependency builds.
+# With --i386-emulation: also qemu-user-static, which runs Wine's 32-bit loader where the
+# kernel cannot execute 32-bit code (tools/test.sh registers it for the PE32 layer).
 set -euo pipefail
 packages=(
   cmake ninja-build g++ dpkg-dev patch python3 libssl-dev zlib1g-dev libjpeg-dev googletest
@@ -10,6 +12,7 @@ packages=(
   wine wine64 wine32:i386 fonts-wine fonts-liberation fonts-dejavu-core
   xvfb x11-utils imagemagick zip unzip p7zip-full
 )
+[ "${1:-}" = --i386-emulation ] && packages+=(qemu-user-static)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 

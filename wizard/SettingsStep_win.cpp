@@ -33,17 +33,20 @@ void TfmSetupMain::SetDestination(const std::wstring& valueName, const std::wstr
 
 void TfmSetupMain::SetFreeSpace(const std::wstring& drive) {
   TZipMaster& zip = *zipMaster;
-  zip.setZipFileName(SetupConfig.dataFileName);
-  // The component's report, before any box of the settings step.
-  if (zip.ErrCode() != 0 && !zip.Unattended()) showArchiveMessage(zip.ErrMessage());
-  zip.setUseDirOnlyEntries(true);
-  zip.setExtrBaseDir(drive);
-  zip.FSpecArgs().push_back(L"*.*");
   int64_t total = 0;
+  std::wstring report;
   {
+    // Setting the name and the directory-entry option each read the archive's listing.
     CursorGuard hourglass;
+    zip.setZipFileName(SetupConfig.dataFileName);
+    if (zip.ErrCode() != 0 && !zip.Unattended()) report = zip.ErrMessage();
+    zip.setUseDirOnlyEntries(true);
+    zip.setExtrBaseDir(drive);
+    zip.FSpecArgs().push_back(L"*.*");
     for (int i = 0; i < zip.Count(); ++i) total += zip.DirEntry(i).UncompressedSize;
   }
+  // The component's report, before any box of the settings step.
+  if (!report.empty()) showArchiveMessage(report);
   if (total != 0) SetupConfig.requiredBytes = total;
   SetWindowTextString(control(ctl::leBenoetigt), FormatByteSize(0, 0, static_cast<double>(SetupConfig.requiredBytes)));
 
@@ -70,7 +73,7 @@ void TfmSetupMain::CheckSourceFolder(bool reset) {
 void TfmSetupMain::btDestPathClick() {
   const std::wstring title = FormatStr(GetLngString(34, L"Ziel für (%s) suchen:"), {SetupConfig.productName});
   HWND dest = control(ctl::LeDestination);
-  const std::wstring chosen = BrowseForFolder(title, GetWindowTextString(dest), true);
+  const std::wstring chosen = BrowseForFolder(fHandle, title, GetWindowTextString(dest), true);
   SetWindowTextString(dest, DestinationAfterBrowse(GetWindowTextString(dest), chosen));
   SetFreeSpace(GetWindowTextString(dest));
 }
@@ -78,7 +81,7 @@ void TfmSetupMain::btDestPathClick() {
 void TfmSetupMain::btSourcePathClick() {
   const std::wstring title = FormatStr(GetLngString(35, L"Quelle (%s) suchen:"), {SetupConfig.dataFileName});
   HWND source = control(ctl::leSource);
-  const std::wstring chosen = BrowseForFolder(title, GetWindowTextString(source), true);
+  const std::wstring chosen = BrowseForFolder(fHandle, title, GetWindowTextString(source), true);
   if (!chosen.empty()) SetWindowTextString(source, WithTrailingBackslash(chosen));
   CheckSourceFolder(false);
 }

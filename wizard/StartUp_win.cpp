@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "controls/Picture.h"
+#include "platform/AnsiText.h"
 #include "platform/FileExistence.h"
 #include "platform/GdiObjects.h"
 #include "platform/MessageBoxes.h"
@@ -33,14 +34,6 @@ bool ReadWholeFile(const std::wstring& fileName, std::string& bytes) {
   if (!in) return false;
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return !in.bad();
-}
-
-std::wstring AnsiToWide(std::string_view s) {
-  if (s.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
-  return out;
 }
 
 std::wstring DecodeTextFile(const std::string& bytes) {
@@ -120,6 +113,14 @@ bool LoadPlainTextFile(HWND memo, const std::wstring& fileName) {
 }
 
 unsigned DefaultPrivilegeTest(unsigned mask) { return GetNewPrivileges(mask); }
+
+void ShowSecondInstanceBox() {
+  LoadLanguageBlock(ProgramFileName(), LngStrings, true, true);
+  PlainMessageBox(nullptr, FormatStr(GetLngString(0, L"Addon %s - Setup"), {product::name}),
+                  FormatStr(GetLngString(1001, L"Ein Setup oder Uninstaller von %s läuft bereits.\\\\Bitte warten "
+                                               L"Sie, bis er beendet ist."),
+                            {product::name}));
+}
 
 void TfmSetupMain::RunCreationSteps() {
   InitSetupEnvironment();

@@ -74,6 +74,8 @@ class TfmSetupMain : public InstallHost {
   LRESULT HandleMessage(UINT, WPARAM, LPARAM);
   template <typename Handler>
   void Guarded(Handler handler);
+  template <typename Handler>
+  void UserMove(Handler handler);
   void CreateControls();
   void ArrangeZOrder();
   void ApplyAnchors();
@@ -100,7 +102,8 @@ class TfmSetupMain : public InstallHost {
   int32_t fKeyDirection = 0;
   bool fFirstActivate = false;
   int32_t CopyrightSize = 0;
-  bool fInstallRunning = false;
+  int fHandlerDepth = 0;  // handlers on the stack (they pump messages)
+  bool fMoving = false;   // a click on Next or Back is being handled
   bool fClosePending = false;
   bool fResultSuccess = false;
   GdiObject<HFONT> fDefaultFont, fArialBold13, fVersionFont, fResultFont;
@@ -113,3 +116,7 @@ class TfmSetupMain : public InstallHost {
 };
 
 extern TfmSetupMain* fmSetupMain;
+
+// Tells the user that another setup or uninstaller of the product is running (no window exists
+// yet: the box has no owner and the language block is read for it).
+void ShowSecondInstanceBox();

@@ -8,6 +8,8 @@
 #include "platform/GdiObjects.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Pump.h"
+#include "support/DebugLog.h"
+#include "support/ErrorText.h"
 #include "support/Language.h"
 #include "support/SetupConfig.h"
 #include "support/SetupError.h"
@@ -219,17 +221,36 @@ LRESULT CALLBACK TfmSetupMain::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
 }
 
 // Each handler is a boundary for errors raised inside it: the default error box shows the
-// message and the wizard stays on its step.
+// message and the wizard stays on its step. Handlers pump messages, so a close confirmed inside
+// one is held back (CloseWindow) until the outermost handler has returned and its error box has
+// been read: no handler works on a destroyed window.
 template <typename Handler>
 void TfmSetupMain::Guarded(Handler handler) {
+  ++fHandlerDepth;
   try {
     handler();
   } catch (const SetupError& e) {
     DefaultErrorBox(fHandle, GetWindowTextString(fHandle), e.message());
   } catch (const std::exception& e) {
-    std::string what = e.what();
-    DefaultErrorBox(fHandle, GetWindowTextString(fHandle), std::wstring(what.begin(), what.end()));
+    DefaultErrorBox(fHandle, GetWindowTextString(fHandle), ExceptionText(e.what()));
   }
+  --fHandlerDepth;
+  if (fHandlerDepth == 0 && fClosePending && IsWindow(fHandle)) DestroyWindow(fHandle);
+}
+
+// Next and Back clicked by the user. A click that arrives while a move is still being handled
+// (its step display pumps messages) is dropped: it would start a second move inside the first,
+// even the install run inside the display of the settings step. The pass-through step calls
+// the handlers directly and is not affected.
+template <typename Handler>
+void TfmSetupMain::UserMove(Handler handler) {
+  if (fMoving) {
+    LogProc(9, L"Klick während eines Schrittwechsels verworfen");
+    return;
+  }
+  fMoving = true;
+  Guarded(handler);
+  fMoving = false;
 }
 
 LRESULT TfmSetupMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -487,16 +508,10 @@ void TfmSetupMain::btWeiterClick() {
     const InstallRequest request = InstallRequestFromSettings();
     SetupConfig.currentPage += 1;
     DisplayForm();
+    // A close confirmed while the progress step was being shown ends the program before the
+    // run starts: nothing is installed.
+    if (fClosePending) return;
     SetupConfig.cancelRequested = false;
-    fInstallRunning = true;
-    struct RunEnd {
-      TfmSetupMain* window;
-      ~RunEnd() {
-        window->fInstallRunning = false;
-        // A close confirmed while the run pumped messages takes effect now that it has returned.
-        if (window->fClosePending) PostMessageW(window->fHandle, WM_CLOSE, 0, 0);
-      }
-    } runEnd{this};
     const InstallResult result = RunInstall(*this, request);
     ShowInstallResult(result);
     if (result.error) std::rethrow_exception(result.error);
@@ -519,7 +534,7 @@ void TfmSetupMain::rbAcceptClick() { SetNextEnabled(Accepted()); }
 
 void TfmSetupMain::FormClose(bool& closeAllowed) {
   if (fClosePending) {
-    closeAllowed = true;  // confirmed already, while the install run was going on
+    closeAllowed = true;  // confirmed already, while a handler (the install run) was going on
     return;
   }
   if (SetupConfig.currentPage > 0) {
@@ -534,8 +549,9 @@ void TfmSetupMain::FormClose(bool& closeAllowed) {
 }
 
 void TfmSetupMain::CloseWindow() {
-  if (fInstallRunning) {
-    // Never destroy the window while the install run is still on the stack.
+  if (fHandlerDepth > 0) {
+    // A handler (the install run, a step display) is still on the stack: Guarded closes the
+    // window once the outermost one has returned.
     fClosePending = true;
     return;
   }
@@ -545,8 +561,8 @@ void TfmSetupMain::CloseWindow() {
 void TfmSetupMain::OnCommand(int id, int code) {
   if (code != BN_CLICKED) return;
   switch (id) {
-    case ctl::btWeiter: Guarded([this] { btWeiterClick(); }); break;
-    case ctl::btBack: Guarded([this] { btBackClick(); }); break;
+    case ctl::btWeiter: UserMove([this] { btWeiterClick(); }); break;
+    case ctl::btBack: UserMove([this] { btBackClick(); }); break;
     case ctl::btAbbrechen: Guarded([this] { btAbbrechenClick(); }); break;
     case ctl::rbAccept:
     case ctl::rbNoAccept: Guarded([this] { rbAcceptClick(); }); break;

@@ -8,13 +8,13 @@
 
 #include "tests/driver/Driver.h"
 
-Distribution::Distribution(const std::wstring& name) {
+Distribution::Distribution(const std::wstring& name, const std::wstring& program) {
   wchar_t temp[MAX_PATH + 1] = {};
   GetTempPathW(MAX_PATH, temp);
   dir = std::wstring(temp) + L"setup-e2e\\" + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
   RemoveTree(dir);
   std::filesystem::create_directories(std::filesystem::path(dir));
-  CopyFileW(BuiltSetupExe().c_str(), setupExe().c_str(), FALSE);
+  CopyFileW((program.empty() ? BuiltSetupExe() : program).c_str(), setupExe().c_str(), FALSE);
 }
 
 Distribution::~Distribution() { RemoveTree(dir); }

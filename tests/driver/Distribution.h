@@ -4,8 +4,9 @@
 
 class Distribution {
  public:
-  // Creates an empty, unique folder below the temporary folder and copies Setup.exe into it.
-  explicit Distribution(const std::wstring& name);
+  // Creates an empty, unique folder below the temporary folder and copies the program (the
+  // built Setup.exe unless another is given) into it as Setup.exe.
+  explicit Distribution(const std::wstring& name, const std::wstring& program = {});
   ~Distribution();
   Distribution(const Distribution&) = delete;
   Distribution& operator=(const Distribution&) = delete;

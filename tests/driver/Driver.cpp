@@ -2,7 +2,22 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+
+std::chrono::milliseconds Scaled(std::chrono::milliseconds timeout) {
+  static const long factor = [] {
+    wchar_t text[16] = {};
+    const DWORD n = GetEnvironmentVariableW(L"SETUP_TIMEOUT_FACTOR", text, 16);
+    const long f = n > 0 && n < 16 ? std::wcstol(text, nullptr, 10) : 1;
+    return f > 0 ? f : 1;
+  }();
+  return timeout * factor;
+}
+
 namespace {
+// A timeout in milliseconds for the Win32 calls, scaled.
+DWORD Ms(std::chrono::milliseconds timeout) { return static_cast<DWORD>(Scaled(timeout).count()); }
+
 struct FindState {
   DWORD pid;
   const wchar_t* cls;
@@ -46,17 +61,17 @@ BOOL CALLBACK FindChild(HWND w, LPARAM p) {
 std::wstring TextOf(HWND w) {
   if (!w) return {};
   DWORD_PTR len = 0;
-  if (!SendMessageTimeoutW(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &len)) return {};
+  if (!SendMessageTimeoutW(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, Ms(5s), &len)) return {};
   std::wstring text(len + 1, L'\0');
   DWORD_PTR got = 0;
-  SendMessageTimeoutW(w, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000, &got);
+  SendMessageTimeoutW(w, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, Ms(5s), &got);
   text.resize(got);
   return text;
 }
 
 template <typename Pred>
 bool WaitUntil(Pred pred, std::chrono::milliseconds timeout) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
+  const auto end = std::chrono::steady_clock::now() + Scaled(timeout);
   while (std::chrono::steady_clock::now() < end) {
     if (pred()) return true;
     Sleep(20);
@@ -74,7 +89,7 @@ std::wstring MessageBoxInfo::captionOf(int id) const {
 SetupApp::~SetupApp() {
   if (process) {
     if (Running()) TerminateProcess(process, 99);
-    WaitForSingleObject(process, 5000);
+    WaitForSingleObject(process, Ms(5s));
   }
   if (debugThread.joinable()) debugThread.join();
   if (process) CloseHandle(process);
@@ -127,7 +142,7 @@ void SetupApp::DebugLoop(std::wstring commandLine, std::wstring workDir) {
   }
   for (;;) {
     DEBUG_EVENT ev{};
-    if (!WaitForDebugEvent(&ev, 30000)) break;
+    if (!WaitForDebugEvent(&ev, Ms(30s))) break;
     DWORD status = DBG_CONTINUE;
     switch (ev.dwDebugEventCode) {
       case CREATE_PROCESS_DEBUG_EVENT:
@@ -180,7 +195,7 @@ void SetupApp::DebugLoop(std::wstring commandLine, std::wstring workDir) {
 
 HWND SetupApp::WaitForMainWindow(std::chrono::milliseconds timeout) {
   if (!process) return nullptr;
-  WaitForInputIdle(process, static_cast<DWORD>(timeout.count()));
+  WaitForInputIdle(process, Ms(timeout));
   WaitUntil([this] { return (mainWindow = FindProcessWindow(pid, L"TfmSetupMain", true)) != nullptr; }, timeout);
   if (mainWindow) Sync();
   return mainWindow;
@@ -197,7 +212,7 @@ bool SetupApp::Click(int id) {
   HWND w = Control(id);
   if (!w) return false;
   DWORD_PTR r = 0;
-  return SendMessageTimeoutW(w, BM_CLICK, 0, 0, SMTO_NORMAL, 20000, &r) != 0;
+  return SendMessageTimeoutW(w, BM_CLICK, 0, 0, SMTO_NORMAL, Ms(20s), &r) != 0;
 }
 
 bool SetupApp::PostClick(int id) {
@@ -205,12 +220,23 @@ bool SetupApp::PostClick(int id) {
   return w && PostMessageW(w, BM_CLICK, 0, 0);
 }
 
+bool SetupApp::PostTogether(const std::function<void()>& posts) {
+  const DWORD thread = mainWindow ? GetWindowThreadProcessId(mainWindow, nullptr) : 0;
+  HANDLE handle = thread ? OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread) : nullptr;
+  if (!handle) return false;
+  const bool suspended = SuspendThread(handle) != static_cast<DWORD>(-1);
+  if (suspended) posts();
+  if (suspended) ResumeThread(handle);
+  CloseHandle(handle);
+  return suspended;
+}
+
 void SetupApp::Sync() {
   // The first activation's work is posted: let it and whatever it posts run before going on.
   for (int i = 0; i < 3 && mainWindow; ++i) {
     DWORD_PTR r = 0;
-    SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &r);
-    Sleep(30);
+    SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, Ms(10s), &r);
+    Sleep(Ms(30ms));
   }
 }
 
@@ -227,7 +253,7 @@ bool SetupApp::Visible(int id) const {
 bool SetupApp::Checked(int id) const {
   HWND w = Control(id);
   DWORD_PTR r = 0;
-  return w && SendMessageTimeoutW(w, BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &r) && r == BST_CHECKED;
+  return w && SendMessageTimeoutW(w, BM_GETCHECK, 0, 0, SMTO_NORMAL, Ms(5s), &r) && r == BST_CHECKED;
 }
 
 RECT SetupApp::ClientRectOf(int id) const {
@@ -254,7 +280,7 @@ std::vector<int> SetupApp::StatusBarParts(int id) const {
   if (!target) return parts;
   void* remote = VirtualAllocEx(target, nullptr, 64 * sizeof(int), MEM_COMMIT, PAGE_READWRITE);
   DWORD_PTR n = 0;
-  SendMessageTimeoutW(w, SB_GETPARTS, 64, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 5000, &n);
+  SendMessageTimeoutW(w, SB_GETPARTS, 64, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, Ms(5s), &n);
   parts.resize(n);
   SIZE_T got = 0;
   if (n) ReadProcessMemory(target, remote, parts.data(), n * sizeof(int), &got);
@@ -268,7 +294,7 @@ MessageBoxInfo SetupApp::WaitForMessageBox(std::chrono::milliseconds timeout) {
   HWND box = nullptr;
   WaitUntil([&] { return (box = FindProcessWindow(pid, L"#32770", true)) != nullptr; }, timeout);
   if (!box) return info;
-  Sleep(50);  // the box renames its buttons while it is being activated
+  Sleep(Ms(50ms));  // the box renames its buttons while it is being activated
   info.handle = box;
   info.title = TextOf(box);
   info.text = TextOf(GetDlgItem(box, 0xFFFF));
@@ -290,7 +316,7 @@ bool SetupApp::Press(const MessageBoxInfo& box, int buttonId) {
 
 long SetupApp::WaitForExit(std::chrono::milliseconds timeout) {
   if (!process) return -1;
-  if (WaitForSingleObject(process, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return -1;
+  if (WaitForSingleObject(process, Ms(timeout)) != WAIT_OBJECT_0) return -1;
   DWORD code = 0;
   GetExitCodeProcess(process, &code);
   if (debugThread.joinable()) debugThread.join();

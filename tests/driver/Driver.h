@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -13,6 +14,10 @@
 #include "tests/WindowsPath.h"
 
 using namespace std::chrono_literals;
+
+// A timeout of the driver grown by SETUP_TIMEOUT_FACTOR, which the harness sets where 32-bit
+// code runs emulated (every step of the program is then many times slower); 1 when unset.
+std::chrono::milliseconds Scaled(std::chrono::milliseconds timeout);
 
 struct MessageBoxInfo {
   HWND handle = nullptr;
@@ -42,7 +47,7 @@ class SetupApp {
   // Waits until the predicate holds (polling), false on timeout.
   template <typename Pred>
   static bool WaitFor(Pred pred, std::chrono::milliseconds timeout = 10s) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
+    const auto end = std::chrono::steady_clock::now() + Scaled(timeout);
     while (std::chrono::steady_clock::now() < end) {
       if (pred()) return true;
       Sleep(20);
@@ -53,6 +58,9 @@ class SetupApp {
   // A click that returns after the handler has run; use PostClick for one that opens a box.
   bool Click(int id);
   bool PostClick(int id);
+  // Runs posts (PostClick, PostMessageW) while the program's thread is suspended, so that the
+  // program finds all of them queued at once: the second arrives while the first is handled.
+  bool PostTogether(const std::function<void()>& posts);
   // Waits until the program has processed every message sent or posted before.
   void Sync();
 

@@ -41,6 +41,15 @@ inline void WalkTo(SetupApp& app, int step) {
   }
 }
 
+// Cancel answered "&Ja": the program ends with exit code 0.
+inline void CancelConfirmed(SetupApp& app) {
+  ASSERT_TRUE(app.PostClick(ctl::btAbbrechen));
+  MessageBoxInfo box = app.WaitForMessageBox();
+  ASSERT_TRUE(box);
+  ASSERT_TRUE(app.Press(box, IDYES));
+  EXPECT_EQ(app.WaitForExit(), 0);
+}
+
 inline constexpr const wchar_t* kStepTitles[] = {L"", L"Willkommen", L"Lizenzvereinbarung", L"Hinweise",
                                                  L"Installationsart", L"Einstellungen",
                                                  L"Installationsfortschritt"};

@@ -1,49 +1,8 @@
 // Installing for real through the wizard of the real Setup.exe: the host entry points the
 // target at a test folder, the distribution holds the data archive and uninstall.exe.
-#include "tests/e2e/HostEntry.h"
-#include "tests/e2e/ProductTraces.h"
-#include "tests/e2e/Scenario.h"
-#include "tests/win32/InstallTestSupport.h"
+#include "tests/e2e/Installation.h"
 
 #include <algorithm>
-
-namespace it = install_test;
-
-namespace {
-
-std::string ArchiveBytes(const char* name) { return it::ReadBytes(it::FixtureArchive(name)); }
-
-// One scenario: a distribution with the archive and the uninstaller, a host entry naming the
-// target folder, the wizard walked to the settings step.
-struct Installation {
-  it::TestFolder root;
-  std::wstring target;
-  Distribution dist;
-  HostEntry host;
-  SetupApp app;
-
-  Installation(const std::wstring& name, const char* archive)
-      : root(L"e2e-" + name), target(root + L"Drivona 2"), dist(name), host(KEY_WOW64_32KEY, target) {
-    target += L"\\";
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for reading the links back
-    RemoveProductTraces();
-    std::filesystem::create_directories(it::FsPath(target));
-    dist.writeFile(L"Ostrauwen_1-2.dat", ArchiveBytes(archive));
-    dist.writeFile(L"uninstall.exe", "MZ e2e uninstaller");
-  }
-  ~Installation() { RemoveProductTraces(); }
-  std::wstring backup() const { return target + L"Uninstall_Drivona2 Ostrauwen V1.2\\"; }
-
-  void OpenSettings(bool debugOutput = false) {
-    ASSERT_TRUE(StartWizard(app, dist, L"", debugOutput));
-    WalkTo(app, wpSettings);
-    ASSERT_EQ(app.Text(ctl::laStepDisplay), L"Einstellungen");
-    ASSERT_EQ(app.Text(ctl::LeDestination), target);
-    ASSERT_EQ(app.Text(ctl::btWeiter), L"&Fertigstellen");
-  }
-};
-
-}  // namespace
 
 TEST(InstallRun, FinishInstallsFilesJournalRegistryAndShortcuts) {
   Installation s(L"install", "full.zip");

@@ -2,14 +2,14 @@
 // entry, the sizes, and the check that the data archive lies in the source folder.
 #include "install/ZipMaster.h"
 #include "support/FileHelpers.h"
+#include "tests/ProgramExpectations.h"
 #include "tests/e2e/HostEntry.h"
 #include "tests/e2e/Scenario.h"
 
 namespace {
+// The proposal without a host entry: the program's own "Programfiles" folder.
 std::wstring ProgramFilesTarget() {
-  wchar_t buffer[4096] = {};
-  GetEnvironmentVariableW(L"ProgramFiles", buffer, 4096);
-  return std::wstring(buffer) + L"\\Quellmark Media\\Drivona2 Ostrauwen\\";
+  return std::wstring(kBuiltProgram.programFiles) + L"\\Quellmark Media\\Drivona2 Ostrauwen\\";
 }
 
 // Answers the boxes that come up on the way into the settings step with OK, and returns them.

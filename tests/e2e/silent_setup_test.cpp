@@ -1,18 +1,13 @@
 // The real Setup.exe with /SILENT: no window, the outcome as the exit code, the log in a file.
 // Each run starts in a folder other than the distribution, so the data file is found beside
 // Setup.exe and not in the current folder.
-#include "tests/e2e/HostEntry.h"
-#include "tests/e2e/ProductTraces.h"
-#include "tests/e2e/Scenario.h"
-#include "tests/win32/InstallTestSupport.h"
+#include "tests/e2e/Installation.h"
 
 #include <functional>
 
 #include "support/ProductFacts.h"
 #include "support/Utf8.h"
 #include "wizard/SetupExitCode.h"
-
-namespace it = install_test;
 
 namespace {
 
@@ -93,12 +88,10 @@ struct SilentRun {
   std::string LogText() const { return it::Exists(log()) ? it::ReadBytes(log()) : std::string(); }
 };
 
-std::string Archive(const char* name) { return it::ReadBytes(it::FixtureArchive(name)); }
-
 }  // namespace
 
 TEST(SilentSetup, InstallsIntoDirWithLogAndBackups) {
-  SilentRun s(L"install", Archive("full.zip"));
+  SilentRun s(L"install", ArchiveBytes("full.zip"));
   it::WriteBytes(s.target + L"Vehicles\\bus.cfg", "alt");
   // The target path holds "Debug": it must not set the debug level.
   ASSERT_EQ(s.RunInto(), 0) << s.LogText();
@@ -130,7 +123,7 @@ TEST(SilentSetup, InstallsIntoDirWithLogAndBackups) {
 
 // The target proposed from the host's entry, a drive root given as /DIR.
 TEST(SilentSetup, TargetFromHostEntryOrDriveRoot) {
-  SilentRun s(L"host", Archive("example.zip"));
+  SilentRun s(L"host", ArchiveBytes("example.zip"));
   HostEntry host(KEY_WOW64_32KEY, s.target);
   ASSERT_EQ(s.Run(L"/silent"), 0);
   EXPECT_TRUE(it::Exists(s.target + L"maps\\Ostrauwen\\global.cfg"));
@@ -156,20 +149,20 @@ TEST(SilentSetup, ExitCodes) {
   const std::wstring url = L"Quellmark Media Webseite besuchen.URL";
   HANDLE held = nullptr;
   const Case cases[] = {
-      {"game not found", Archive("example.zip"), true, nullptr, L"/SILENT", SetupExitCode::GameNotFound, true},
+      {"game not found", ArchiveBytes("example.zip"), true, nullptr, L"/SILENT", SetupExitCode::GameNotFound, true},
       {"data file missing", "", true, nullptr, L"", SetupExitCode::DataFileMissing, true},
       {"too little space", HugeArchive(), true, nullptr, L"", SetupExitCode::TooLittleSpace, true},
-      {"extraction failed", Archive("wrong-password.zip"), true, nullptr, L"", SetupExitCode::ExtractionFailed, false},
-      {"stage failed", Archive("example.zip"), false, nullptr, L"", SetupExitCode::StageFailed, false},
-      {"already running", Archive("example.zip"), true,
+      {"extraction failed", ArchiveBytes("wrong-password.zip"), true, nullptr, L"", SetupExitCode::ExtractionFailed, false},
+      {"stage failed", ArchiveBytes("example.zip"), false, nullptr, L"", SetupExitCode::StageFailed, false},
+      {"already running", ArchiveBytes("example.zip"), true,
        [&](SilentRun&) { held = CreateMutexW(nullptr, TRUE, product::singleInstanceMutex); }, L"",
        SetupExitCode::AlreadyRunning, true},
-      {"bad switch", Archive("example.zip"), true, nullptr, L"/SILENT /DIR=Spiele", SetupExitCode::BadSwitches, true},
-      {"unknown switch", Archive("example.zip"), true, nullptr, L"/SILENT /FOO", SetupExitCode::BadSwitches, true},
-      {"journal not saved", Archive("example.zip"), true,
+      {"bad switch", ArchiveBytes("example.zip"), true, nullptr, L"/SILENT /DIR=Spiele", SetupExitCode::BadSwitches, true},
+      {"unknown switch", ArchiveBytes("example.zip"), true, nullptr, L"/SILENT /FOO", SetupExitCode::BadSwitches, true},
+      {"journal not saved", ArchiveBytes("example.zip"), true,
        [](SilentRun& s) { std::filesystem::create_directories(it::FsPath(s.backup() + L"uninstall.dat\\x")); }, L"",
        SetupExitCode::JournalNotSaved, false},
-      {"raised error", Archive("example.zip"), true,
+      {"raised error", ArchiveBytes("example.zip"), true,
        [&](SilentRun&) {
          std::filesystem::create_directories(it::FsPath(CommonProgramsMenu() + L"Drivona2 Ostrauwen\\" + url));
        },
@@ -232,7 +225,7 @@ TEST(SilentSetup, WithoutAdministratorRights) {
 #include "tests/e2e/MachineSnapshot.h"
 
 TEST(SilentSetup, RoundTripWithSilentUninstall) {
-  SilentRun s(L"roundtrip", Archive("full.zip"));
+  SilentRun s(L"roundtrip", ArchiveBytes("full.zip"));
   s.dist.writeFile(L"uninstall.exe", it::ReadBytes(WindowsPathOf(UNINSTALL_EXE_UNIX_PATH)));
   it::WriteBytes(s.target + L"Vehicles\\bus.cfg", "the user's own bus");
   wchar_t temp[MAX_PATH + 1] = {};

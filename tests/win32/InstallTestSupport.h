@@ -98,6 +98,55 @@ inline std::vector<std::wstring> JournalLines(const std::wstring& file) {
   return lines;
 }
 
+// Code page 1252 bytes of a text made of Latin-1 characters.
+inline std::string Latin1(const std::wstring& text) {
+  std::string bytes;
+  for (wchar_t c : text) {
+    EXPECT_LT(static_cast<unsigned>(c), 0x100u) << "test text outside Latin-1";
+    bytes += static_cast<char>(c);
+  }
+  return bytes;
+}
+
+// The saved journal of the example installation: the archive example.zip, the folder "maps"
+// missing in the target and its Vehicles\bus.cfg backed up, none of the documents, no publisher
+// folder below the Start-menu Programs folder yet. All folders end with "\".
+inline std::string ExampleJournalBytes(const std::wstring& setupExe, const std::wstring& target,
+                                       const std::wstring& programs, const std::wstring& windowsText) {
+  const std::wstring b = target + L"Uninstall_Drivona2 Ostrauwen V1.2\\", t = target;
+  const std::wstring m = programs + L"Quellmark Media\\Drivona2 Ostrauwen\\";
+  const std::wstring u = L"\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\";
+  const std::wstring lines[] = {
+      L"Program=Drivona2 Ostrauwen Version 1.2 [Version=1.0.2.41,  Windows=" + windowsText + L"]",
+      L"Quelle=" + setupExe,
+      L"Destination=" + b,
+      L"rmDir;" + b,
+      L"rmDir;" + t + L"maps\\",
+      L"rmDir;" + t + L"maps\\Ostrauwen\\",
+      L"Delete;" + t + L"maps\\Ostrauwen\\global.cfg",
+      L"Move;" + t + L"Vehicles\\bus.cfg;" + b + L"Vehicles\\bus.cfg",
+      L"RenDel;" + b + L"uninstall.exe",
+      L"DelRegValue;" + u + L"DisplayName",
+      L"DelRegValue;" + u + L"UninstallString",
+      L"DelRegValue;" + u + L"Publisher",
+      L"DelRegKey;" + u,
+      L"rmDir;" + programs + L"Quellmark Media\\",
+      L"rmDir;" + m,
+      L"Delete;" + m + L"Drivona2 Ostrauwen Version 1.2 entfernen.lnk",
+      L"Delete;" + m + L"Quellmark Media Webseite besuchen.URL",
+      L"CreateError;2;" + t + L"Ostrauwen-Handbuch.pdf",
+      L"CreateError;2;" + t + L"Ostrauwen_Liniennetzplan_Tag.pdf",
+      L"CreateError;2;" + t + L"Ostrauwen_Liniennetzplan_Nacht.pdf",
+      L"Delete;" + m + L"Verzeichnis mit Fahr- und Umlaufpläne öffnen.lnk",
+      L"DelRegValue;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\\\InstallPath",
+      L"DelRegKey;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\\\",
+      L"DelRegKey;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\",
+  };
+  std::string bytes;
+  for (const std::wstring& line : lines) bytes += Latin1(line) + "\r\n";
+  return bytes;
+}
+
 // A fresh, unique folder below the temporary folder, removed again at the end; ends with "\".
 class TestFolder {
  public:

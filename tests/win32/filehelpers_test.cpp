@@ -67,7 +67,7 @@ TEST_F(FolderBrowser, OkReturnsThePreselectedFolderWithoutDelimiter) {
   std::wstring result;
   {
     DialogAnswer answer(IDOK);
-    result = BrowseForFolder(L"Ziel für (Test) suchen:", std::wstring(windows) + L"\\", true);
+    result = BrowseForFolder(nullptr, L"Ziel für (Test) suchen:", std::wstring(windows) + L"\\", true);
     EXPECT_TRUE(answer.Found());
   }
   EXPECT_EQ(SetupConfig.browseInitialPath, std::wstring(windows) + L"\\");
@@ -78,7 +78,7 @@ TEST_F(FolderBrowser, CancelReturnsEmptyText) {
   std::wstring result = L"unchanged";
   {
     DialogAnswer answer(IDCANCEL);
-    result = BrowseForFolder(L"Quelle suchen:", L"", false);
+    result = BrowseForFolder(nullptr, L"Quelle suchen:", L"", false);
     EXPECT_TRUE(answer.Found());
   }
   EXPECT_EQ(result, L"");

@@ -11,6 +11,7 @@
 
 #include "install/JournalFile_win.h"
 #include "support/SetupError.h"
+#include "tests/ProgramExpectations.h"
 #include "tests/win32/InstallTestSupport.h"
 
 using namespace install_test;
@@ -77,16 +78,6 @@ bool HasPrefix(const std::vector<std::wstring>& lines, const std::wstring& prefi
   return std::any_of(lines.begin(), lines.end(), [&](const std::wstring& l) { return l.rfind(prefix, 0) == 0; });
 }
 
-// Code page 1252 bytes of a text made of Latin-1 characters.
-std::string Latin1(const std::wstring& text) {
-  std::string bytes;
-  for (wchar_t c : text) {
-    EXPECT_LT(static_cast<unsigned>(c), 0x100u) << "test text outside Latin-1";
-    bytes += static_cast<char>(c);
-  }
-  return bytes;
-}
-
 // A write that stops halfway because the disk is full.
 BOOL WINAPI HalfWriteThenDiskFull(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
   WriteFile(file, data, size / 2, written, nullptr);
@@ -117,36 +108,8 @@ TEST_F(Install, ExampleJournalByteForByteAndWhatItDescribes) {
   s.Run();
 
   const std::wstring b = s.backup(), t = s.target, m = s.menu;
-  const std::vector<std::wstring> expected = {
-      // Wine's default version record; the test program carries the product's version record.
-      L"Program=Drivona2 Ostrauwen Version 1.2 [Version=1.0.2.41,  Windows=Windows PE Service Pack 1 (Build "
-      L"6.1.7601) (64-Bit)]",
-      L"Quelle=" + s.dist + L"Setup.exe",
-      L"Destination=" + b,
-      L"rmDir;" + b,
-      L"rmDir;" + t + L"maps\\",
-      L"rmDir;" + t + L"maps\\Ostrauwen\\",
-      L"Delete;" + t + L"maps\\Ostrauwen\\global.cfg",
-      L"Move;" + t + L"Vehicles\\bus.cfg;" + b + L"Vehicles\\bus.cfg",
-      L"RenDel;" + b + L"uninstall.exe",
-      L"DelRegValue;\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\DisplayName",
-      L"DelRegValue;\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\UninstallString",
-      L"DelRegValue;\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\Publisher",
-      L"DelRegKey;\\SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Uninstall_Drivona2 Ostrauwen V1.2\\",
-      L"rmDir;" + s.programs + L"Quellmark Media\\",
-      L"rmDir;" + m,
-      L"Delete;" + m + L"Drivona2 Ostrauwen Version 1.2 entfernen.lnk",
-      L"Delete;" + m + L"Quellmark Media Webseite besuchen.URL",
-      L"CreateError;2;" + t + L"Ostrauwen-Handbuch.pdf",
-      L"CreateError;2;" + t + L"Ostrauwen_Liniennetzplan_Tag.pdf",
-      L"CreateError;2;" + t + L"Ostrauwen_Liniennetzplan_Nacht.pdf",
-      L"Delete;" + m + L"Verzeichnis mit Fahr- und Umlaufpläne öffnen.lnk",
-      L"DelRegValue;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\\\InstallPath",
-      L"DelRegKey;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\\\",
-      L"DelRegKey;\\SOFTWARE\\Quellmark Media\\Drivona2 Ostrauwen\\",
-  };
-  std::string expectedBytes;
-  for (const std::wstring& line : expected) expectedBytes += Latin1(line) + "\r\n";
+  // Wine's default version record; the test program carries the product's version record.
+  const std::string expectedBytes = ExampleJournalBytes(s.dist + L"Setup.exe", t, s.programs, kBuiltProgram.windowsText);
   const std::string bytes = ReadBytes(s.journalFile());
   EXPECT_EQ(bytes, expectedBytes);
   EXPECT_NE(bytes.find("Fahr- und Umlaufpl\xE4ne \xF6""ffnen.lnk\r\n"), std::string::npos);

@@ -12,6 +12,7 @@
 #include "support/Privilegien.h"
 #include "support/Win_Version.h"
 #include "tests/LogCapture.h"
+#include "tests/ProgramExpectations.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ TEST_F(SysInfo, WindowsTextOfTheRunningSystem) {
   // Wine's default: 6.1.7601, platform 2, product type 1, suite mask 0; a suite mask of 0 with
   // minor version 1 names the system "Windows PE ".
   if (r.majorVersion == 6 && r.minorVersion == 1 && r.suiteMask == 0 && r.productType == 1) {
-    EXPECT_EQ(text, L"Windows PE Service Pack 1 (Build 6.1.7601) (64-Bit)");
+    EXPECT_EQ(text, kBuiltProgram.windowsText);
   }
   ASSERT_FALSE(logged.empty());
   EXPECT_EQ(logged.front(), std::make_pair(9, L"GetWindowsVersionsStr Exit : [Result=" + text + L"]"));
