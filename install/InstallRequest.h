@@ -11,8 +11,18 @@ struct InstallRequest {
   bool saveFiles = true;      // cbSaveFiles: back up every file that would be overwritten
 };
 
+// Why a run did not succeed, for callers that report more than success or failure.
+enum class InstallFailure {
+  None,
+  DataFileMissing,  // the data file is not in the source folder
+  Extraction,       // the archive could not be read or an entry not installed safely
+  Stage,            // the uninstaller could not be installed, or a stage returned false
+  Cancelled,        // cancelRequested stopped the run
+};
+
 struct InstallResult {
   bool success = false;  // every stage done, the registry stage included
+  InstallFailure failure = InstallFailure::None;
   // The final step saved the journal (or had nothing to save); false when saving it failed:
   // then no outcome is shown and error holds the save's error.
   bool finished = false;

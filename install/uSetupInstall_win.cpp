@@ -218,6 +218,7 @@ InstallResult InstallAddon(InstallHost& host, const InstallRequest& request, con
                            journal, [&host] { host.pumpMessages(); }};
       if (!FileExists(dataFile)) {
         host.showMessage(kDataFileMissing);
+        result.failure = InstallFailure::DataFileMissing;
       } else {
         backupFolder = run.targetFolder + run.uninstallDirName;
         links = std::make_unique<FolderLinkGuard>(run.targetFolder);
@@ -227,7 +228,10 @@ InstallResult InstallAddon(InstallHost& host, const InstallRequest& request, con
         journal.HoldSink();
         const bool extracted = ExtractArchive(host, run, *links, dataFile, backupFolder, setupProgram, request.saveFiles);
         journal.EndStage();
-        if (extracted) result.success = RunStages(host, run);
+        if (!extracted)
+          result.failure = InstallFailure::Extraction;
+        else if (!(result.success = RunStages(host, run)))
+          result.failure = host.cancelRequested() ? InstallFailure::Cancelled : InstallFailure::Stage;
       }
     } catch (...) {
       result.error = std::current_exception();

@@ -7,6 +7,7 @@
 #include "support/FileHelpers.h"
 #include "support/FileHelpers_win.h"
 #include "support/SetupConfig.h"
+#include "support/SetupSwitches.h"
 
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM) {
   if (message == BFFM_INITIALIZED)
@@ -38,7 +39,9 @@ std::wstring BrowseForFolder(HWND owner, const std::wstring& title, const std::w
 }
 
 bool InitSetupEnvironment() {
-  CheckDebugParam();
+  // The setup's own switches are taken out first, so a /DIR or /LOG path holding "Debug" is no
+  // DEBUG switch.
+  CheckDebugParam(ProcessSetupSwitches().others);
   SetupConfig.sourceDir = SourceDirFromProgramPath(ProgramFileName());
   SetupNumberFormat.thousandSeparator = L'.';
   SetupNumberFormat.decimalSeparator = L',';

@@ -18,4 +18,12 @@ std::wstring ProposedDestination(const std::wstring& installLocation, const std:
 // (FindGameInSteamLibraries), else the "Programfiles" variable, then currentText.
 std::wstring ProposeTargetFolder(const std::wstring& valueName, const std::wstring& subPath,
                                  const std::wstring& currentText);
+
+// The same proposal, and whether it is the host application's own folder (its uninstall entry
+// or a store library) rather than the Program Files fallback, which is never the game's folder.
+struct TargetProposal {
+  std::wstring folder;
+  bool gameFound = false;
+};
+TargetProposal ProposeTarget(const std::wstring& valueName, const std::wstring& subPath, const std::wstring& currentText);
 #endif

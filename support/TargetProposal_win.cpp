@@ -19,8 +19,12 @@ std::optional<std::wstring> EnvironmentVariable(const wchar_t* name) {
 
 std::wstring ProposeTargetFolder(const std::wstring& valueName, const std::wstring& subPath,
                                  const std::wstring& currentText) {
+  return ProposeTarget(valueName, subPath, currentText).folder;
+}
+
+TargetProposal ProposeTarget(const std::wstring& valueName, const std::wstring& subPath, const std::wstring& currentText) {
   std::wstring location = RegReadString(kHostEntry, valueName);
   if (location.empty()) location = RegReadString(kHostEntryWow, valueName);
   if (location.empty()) location = FindGameInSteamLibraries();
-  return ProposedDestination(location, EnvironmentVariable(L"Programfiles"), currentText, subPath);
+  return {ProposedDestination(location, EnvironmentVariable(L"Programfiles"), currentText, subPath), !location.empty()};
 }

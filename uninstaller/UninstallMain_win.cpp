@@ -14,7 +14,7 @@
 #include "support/ProductFacts.h"
 #include "uninstaller/FindJournal_win.h"
 #include "uninstaller/HelperCopy_win.h"
-#include "uninstaller/LogFile_win.h"
+#include "support/LogFile_win.h"
 #include "uninstaller/ProgressWindow_win.h"
 #include "uninstaller/UndoRun_win.h"
 #include "uninstaller/UninstallTexts.h"

@@ -21,17 +21,8 @@
 
 void TfmSetupMain::SetProductParameters() {
   SetDestination(product::hostLocationValue, product::defaultTargetSubPath);
-  SetupConfig.requiredBytes = product::defaultRequiredBytes;
-  SetupConfig.productRegistryKey = product::registryKey;
-  SetupConfig.uninstallDirName = product::uninstallDirName;
-  SetupConfig.dataFileName = std::wstring(product::dataFileBaseName) + product::dataFileExtension;
-  SetupConfig.startMenuSubPath = product::startMenuSubPath;
-  SetupConfig.productName = product::name;
+  SetProductValues();
   SetFreeSpace(GetWindowTextString(control(ctl::LeDestination)));
-  wchar_t programs[MAX_PATH + 1] = {};
-  if (SHGetSpecialFolderPathW(nullptr, programs, CSIDL_COMMON_PROGRAMS, TRUE)) {
-    SetupConfig.startMenuDir = std::wstring(programs) + L"\\" + SetupConfig.startMenuSubPath;
-  }
   EnableWindow(control(ctl::btWeiter), TRUE);
 }
 
@@ -59,11 +50,7 @@ void TfmSetupMain::SetFreeSpace(const std::wstring& drive) {
   if (total != 0) SetupConfig.requiredBytes = total;
   SetWindowTextString(control(ctl::leBenoetigt), FormatByteSize(0, 0, static_cast<double>(SetupConfig.requiredBytes)));
 
-  ULARGE_INTEGER available{};
-  int64_t freeBytes = -1;
-  if (GetDiskFreeSpaceExW(VolumeRootOf(drive).c_str(), &available, nullptr, nullptr)) {
-    freeBytes = static_cast<int64_t>(available.QuadPart);
-  }
+  const int64_t freeBytes = FreeBytesFor(drive);
   SetWindowTextString(control(ctl::leFrei), FormatByteSize(0, 0, static_cast<double>(freeBytes)));
   setBackground(ctl::leFrei, EnoughSpace(SetupConfig.requiredBytes, freeBytes) ? RGB(0, 255, 0) : RGB(255, 0, 0));
 }

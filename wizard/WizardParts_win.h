@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <string>
 
 #include "install/InstallRequest.h"
@@ -24,6 +25,11 @@ bool LoadRichTextFile(HWND richEdit, const std::wstring& fileName);
 bool LoadPlainTextFile(HWND memo, const std::wstring& fileName);
 // GetNewPrivileges with the program's mask.
 unsigned DefaultPrivilegeTest(unsigned mask);
+// The product values of SetupConfig: the constants, the default required size and the
+// Start-menu folder (kept as it was when the shell cannot name it).
+void SetProductValues();
+// Bytes free to the user on the volume of a folder (its first character + ":"), -1 when unknown.
+int64_t FreeBytesFor(const std::wstring& folder);
 // Names the shortcuts each time the settings step is shown.
 void PrepareShortcutNames();
 // The install run, called from Next on the settings step.

@@ -1,4 +1,4 @@
-#include "uninstaller/LogFile_win.h"
+#include "support/LogFile_win.h"
 
 #include <windows.h>
 
@@ -24,7 +24,8 @@ void WriteToFile(int32_t level, const std::wstring& text) {
 }  // namespace
 
 bool StartLogFile(const std::wstring& fileName) {
-  // Shared for reading and appending, so the helper copy can write into the same file.
+  // Shared for reading and appending, so that a script can follow it and a second program can
+  // write into the same file.
   logFile.reset(CreateFileW(fileName.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!logFile) return false;
