@@ -3,6 +3,8 @@
 set(DEPS_ROOT "${PROJECT_SOURCE_DIR}/build/deps" CACHE PATH "Root of the cached dependency prefixes")
 if(WIN32)
   set(SETUP_DEPS_TARGET ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32)
+elseif(SETUP_FUZZ)
+  set(SETUP_DEPS_TARGET fuzz)  # libzip instrumented like the drivers
 else()
   set(SETUP_DEPS_TARGET native)
 endif()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what this project needs on a Debian 12 machine and is quick when all is there:
 # the MinGW-w64 cross compilers, Wine (64-bit, plus the 32-bit loader), Xvfb, the archive tools
-# that make test fixtures, GoogleTest's sources, and a deb-src entry for the dependency builds.
+# that make test fixtures, GoogleTest's sources, clang with its sanitizer and libFuzzer runtime
+# (tools/fuzz.sh), and a deb-src entry for the dependency builds.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ dpkg-dev patch python3 libssl-dev zlib1g-dev libjpeg-dev googletest
@@ -9,6 +10,7 @@ packages=(
   gcc-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
   wine wine64 wine32:i386 fonts-wine fonts-liberation fonts-dejavu-core
   xvfb x11-utils imagemagick zip unzip p7zip-full
+  clang libclang-rt-dev
 )
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

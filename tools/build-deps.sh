@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the static third-party libraries from Debian's source packages into cached prefixes:
-#   build/deps/<target>/  with target one of native, i686-w64-mingw32, x86_64-w64-mingw32.
+#   build/deps/<target>/  with target one of native, i686-w64-mingw32, x86_64-w64-mingw32, fuzz.
 # libzip for every target (with our patches from tools/patches/libzip), libjpeg-turbo for the
-# Windows targets. A prefix is rebuilt only when the package versions or the patches change.
+# Windows targets. "fuzz" is libzip built natively with clang, instrumented for libFuzzer with
+# ASan and UBSan (the fuzz preset); zlib and OpenSSL stay Debian's.
+# A prefix is rebuilt only when the package versions, the patches or this script change.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 deps="${DEPS_ROOT:-$root/build/deps}"
@@ -41,9 +43,16 @@ build_target() {
   fi
   jobs="$(nproc)"
   rm -rf "$prefix" "$deps/work-$target"; mkdir -p "$prefix" "$deps/work-$target"
-  if [ "$target" != native ]; then
-    toolchain=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-${target%%-*}.cmake" -DCMAKE_CROSSCOMPILING_EMULATOR=)
-  fi
+  case "$target" in
+    native) ;;
+    fuzz)
+      # Same sanitizer flags as the fuzz preset, so findings inside libzip are reported too.
+      local flags="-fsanitize=address,undefined -fsanitize=fuzzer-no-link -fno-sanitize-recover=all -fno-omit-frame-pointer -g"
+      toolchain=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "-DCMAKE_C_FLAGS=$flags" "-DCMAKE_CXX_FLAGS=$flags") ;;
+    *) toolchain=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-${target%%-*}.cmake" -DCMAKE_CROSSCOMPILING_EMULATOR=) ;;
+  esac
+  local windows=0
+  [[ "$target" == *-w64-mingw32 ]] && windows=1
 
   local zipsrc; zipsrc="$(unpack libzip)"
   local zipwork="$deps/work-$target/libzip-src"
@@ -51,9 +60,8 @@ build_target() {
   for p in "$root"/tools/patches/libzip/*.patch; do
     [ -f "$p" ] && patch -d "$zipwork" -p1 -s <"$p"
   done
-  local crypto=()
-  [ "$target" != native ] && crypto=(-DENABLE_WINDOWS_CRYPTO=ON)
-  [ "$target" = native ] && crypto=(-DENABLE_OPENSSL=ON)
+  local crypto=(-DENABLE_OPENSSL=ON)
+  [ $windows -eq 1 ] && crypto=(-DENABLE_WINDOWS_CRYPTO=ON)
   cmake -S "$zipwork" -B "$deps/work-$target/libzip" -G Ninja "${toolchain[@]}" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_POSITION_INDEPENDENT_CODE=ON \
     -DBUILD_SHARED_LIBS=OFF -DENABLE_BZIP2=OFF -DENABLE_LZMA=OFF -DENABLE_ZSTD=OFF \
@@ -63,7 +71,7 @@ build_target() {
   cmake --build "$deps/work-$target/libzip" -j "$jobs" >>"$deps/work-$target/libzip.log" 2>&1
   cmake --install "$deps/work-$target/libzip" >>"$deps/work-$target/libzip.log" 2>&1
 
-  if [ "$target" != native ]; then
+  if [ $windows -eq 1 ]; then
     local jpegsrc; jpegsrc="$(unpack libjpeg-turbo)"
     cmake -S "$jpegsrc" -B "$deps/work-$target/jpeg" -G Ninja "${toolchain[@]}" \
       -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
