@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
@@ -23,6 +22,8 @@
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/common_interface_defs.h>
 #endif
+
+#include "tests/fuzz/PlainMode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
@@ -63,22 +64,6 @@ void OnSignal(int signal) {
   SaveCurrent();
   std::signal(signal, SIG_DFL);
   std::raise(signal);
-}
-
-Bytes ReadAll(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-std::vector<Bytes> LoadCorpus(const char* folder) {
-  std::vector<Bytes> corpus;
-  std::error_code ec;
-  std::vector<fs::path> files;
-  for (const auto& e : fs::directory_iterator(folder, ec))
-    if (e.is_regular_file()) files.push_back(e.path());
-  std::sort(files.begin(), files.end());  // the same order, so a seed repeats a run
-  for (const auto& f : files) corpus.push_back(ReadAll(f));
-  return corpus;
 }
 
 void PutLe(Bytes& b, size_t at, uint64_t value, size_t width) {
@@ -151,9 +136,8 @@ int Run(const Bytes& input) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const unsigned long long executions = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100000;
-  const char* const folder = argc > 2 ? argv[2] : "";
-  const unsigned long long seed = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 20150307;
+  const PlainRun run = ParsePlainRun(argc, argv);
+  const unsigned long long executions = run.executions, seed = run.seed;
   const std::string name = fs::path(argv[0]).filename().string();
   rng.seed(seed);
 
@@ -164,7 +148,8 @@ int main(int argc, char** argv) {
   __sanitizer_set_death_callback(SaveCurrent);
 #endif
 
-  const std::vector<Bytes> corpus = LoadCorpus(folder);
+  std::vector<Bytes> corpus;
+  for (const std::string& file : ReadCorpus(run.corpus)) corpus.emplace_back(file.begin(), file.end());
   for (const Bytes& file : corpus) Run(file);
 
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);

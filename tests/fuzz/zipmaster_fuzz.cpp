@@ -29,6 +29,7 @@
 #include "install/ZipMaster.h"
 #include "install/ZipNameDecode.h"
 #include "support/DebugLog.h"
+#include "tests/fuzz/PlainMode.h"
 
 namespace {
 
@@ -335,9 +336,8 @@ bool RunOne(const Bytes& input, const fs::path& sandbox, Stats& stats, std::stri
 }  // namespace
 
 int main(int argc, char** argv) {
-  const unsigned long long executions = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100000;
-  const char* const folder = argc > 2 ? argv[2] : "";
-  const unsigned long long seed = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 20150307;
+  const PlainRun run = ParsePlainRun(argc, argv);
+  const unsigned long long executions = run.executions, seed = run.seed;
   rng.seed(seed);
   LogProc = [](int32_t, const std::wstring&) {};
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
@@ -353,14 +353,10 @@ int main(int argc, char** argv) {
   }
   fs::remove(seedFile);
   // The corpus: archives of the real tools (Info-ZIP, 7-Zip) and regression inputs.
-  std::vector<fs::path> corpus;
-  std::error_code ec;
-  for (const auto& e : fs::directory_iterator(folder, ec)) corpus.push_back(e.path());
-  std::sort(corpus.begin(), corpus.end());
-  for (const fs::path& file : corpus) {
-    Bytes b = ReadAll(file);
+  const std::vector<Bytes> corpus = ReadCorpus(run.corpus);
+  for (const Bytes& b : corpus) {
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(b.data()), b.size());
-    seeds.push_back(std::move(b));
+    seeds.push_back(b);
   }
   if (seeds.empty()) {
     std::fprintf(stderr, "zipmaster fuzz: no seed archives\n");
@@ -385,6 +381,7 @@ int main(int argc, char** argv) {
       break;
     }
   }
+  std::error_code ec;
   fs::remove_all(sandbox, ec);
   if (status == 0)
     std::printf("zipmaster fuzz: %zu corpus files and %llu executions ran clean (seed %llu); %llu archives listed entries, "
