@@ -49,7 +49,7 @@ while read -r name corpus; do
   line="$name: ${execs:-?} executions (${rate:-?}/s), cov: ${cov:-?} edges, ft: ${ft:-?}, corpus ${corp:-?} inputs"
   if [ $rc -ne 0 ]; then
     status=1
-    line="$line, FINDING (exit $rc): $(grep -E '^(==[0-9]+==ERROR|SUMMARY|artifact_prefix|Test unit written)' "$log" | head -n3 | tr '\n' ' ')"
+    line="$line, FINDING (exit $rc): $(grep -E '^==[0-9]+== ?ERROR|^SUMMARY|Test unit written' "$log" | head -n3 | tr '\n' ' ' || true)"
     tail -n 40 "$log"
   else
     line="$line, no finding"
