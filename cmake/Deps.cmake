@@ -1,8 +1,11 @@
 # Third-party libraries. libzip (and, for Windows, libjpeg-turbo) are built from Debian's source
-# packages by tools/build-deps.sh into ${DEPS_ROOT}/<target>; zlib comes from Debian's packages.
+# packages by tools/build-deps.sh into ${DEPS_ROOT}/<target>; zlib comes from Debian's packages
+# (built instrumented into the same prefix for the fuzz preset).
 set(DEPS_ROOT "${PROJECT_SOURCE_DIR}/build/deps" CACHE PATH "Root of the cached dependency prefixes")
 if(WIN32)
   set(SETUP_DEPS_TARGET ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32)
+elseif(SETUP_FUZZ)
+  set(SETUP_DEPS_TARGET fuzz)  # libzip instrumented like the drivers
 else()
   set(SETUP_DEPS_TARGET native)
 endif()

@@ -299,6 +299,16 @@ int TZipMaster::Extract() {
   return zmOk;
 }
 
+int TZipMaster::ExtractEntryTo(int index, std::ostream& out) {
+  ClearError();
+  if (!archive) return Fail(zmNoArchive, L"Es ist kein lesbares Archiv geöffnet.");
+  if (index < 0 || index >= Count())
+    return Fail(zmNoMatch, L"Im Archiv " + Quoted(zipFileName) + L" gibt es keinen Eintrag Nummer " +
+                               std::to_wstring(index) + L".");
+  const ZipDirEntry& entry = entries[static_cast<size_t>(index)];
+  return entry.isDirectory ? zmOk : ReadEntry(entry, entry.FileName, &out);
+}
+
 int TZipMaster::ExtractEntry(const ZipDirEntry& entry) {
   if (!IsSafeEntryName(entry.FileName))
     return Fail(zmUnsafeName, L"Der Eintrag " + Quoted(entry.FileName) +

@@ -151,6 +151,9 @@ class TZipMaster {
 
   // Extracts the listed entries that match FSpecArgs; 0 or a ZipMasterError.
   int Extract();
+  // Reads the listed entry at index (below Count) into out instead of a file, verified as
+  // Extract verifies it; no name checks, since nothing is written. 0 or a ZipMasterError.
+  int ExtractEntryTo(int index, std::ostream& out);
 
   // The last failure (0 and empty after a call that succeeded).
   int ErrCode() const { return errCode; }

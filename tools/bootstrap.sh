@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what this project needs on a Debian 12 machine and is quick when all is there:
 # the MinGW-w64 cross compilers, Wine (64-bit, plus the 32-bit loader), Xvfb, the archive tools
-# that make test fixtures, GoogleTest's sources, and a deb-src entry for the dependency builds.
+# that make test fixtures, GoogleTest's sources, clang with its sanitizer and libFuzzer runtime
+# (tools/fuzz.sh), and a deb-src entry for the dependency builds.
 # With --i386-emulation: also qemu-user-static, which runs Wine's 32-bit loader where the
 # kernel cannot execute 32-bit code (tools/test.sh registers it for the PE32 layer).
 set -euo pipefail
@@ -11,6 +12,7 @@ packages=(
   gcc-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
   wine wine64 wine32:i386 fonts-wine fonts-liberation fonts-dejavu-core
   xvfb x11-utils imagemagick zip unzip p7zip-full
+  clang libclang-rt-dev
 )
 [ "${1:-}" = --i386-emulation ] && packages+=(qemu-user-static)
 sudo=""

@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   return 0;
 }
 
-#ifndef KEYVALUES_FUZZ_LIBFUZZER
+#ifndef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
 namespace {
 
 std::mt19937_64 rng;

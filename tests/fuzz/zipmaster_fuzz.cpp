@@ -1,17 +1,26 @@
-// Seeded mutation fuzzer of the archive component: damaged archives (flipped bytes, smashed
-// header fields, cut or grown files, names turned hostile) are listed and extracted entry by
-// entry into a sandbox. Besides the sanitizers' checks it holds the component to its promises:
-// nothing outside the target folder, no partial file left behind, success only for safe names.
-// Usage: zipmaster_fuzz [executions] [seed]; stops after the executions or 15 seconds.
+// Fuzz driver of the archive component. Each input is an archive: it is listed and one entry,
+// chosen by the input's length, is read into a memory sink, verified as extraction verifies it.
+// Besides the sanitizers' checks it holds the component to its promises: a failure comes with
+// exactly one message, a success with exactly the entry's length.
+//
+// The plain mode (no libFuzzer) also extracts to disk: damaged archives (flipped bytes, smashed
+// header fields, cut or grown files, names turned hostile) are extracted entry by entry into a
+// sandbox, and nothing may land outside the target folder, no partial file may stay behind, and
+// only safe names may succeed. Usage: zipmaster_fuzz [executions [corpus folder [seed]]]; stops
+// after the executions or 15 seconds.
 #include <zip.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <random>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -20,13 +29,110 @@
 #include "install/ZipMaster.h"
 #include "install/ZipNameDecode.h"
 #include "support/DebugLog.h"
+#include "tests/fuzz/PlainMode.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+const char* const kPassword = "HaLtEr@20150307";
+
+// Keeps what is written, up to a limit: beyond it writing fails, as a full disk would, so that
+// a small damaged input that inflates to megabytes costs no more than one of a quarter megabyte.
+class MemorySink : public std::streambuf {
+ public:
+  static constexpr size_t kLimit = 256 * 1024;
+  uint64_t total = 0;
+  std::string kept;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char ch = traits_type::to_char_type(c);
+    return xsputn(&ch, 1) == 1 ? c : traits_type::eof();
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    const size_t taken = std::min(kLimit - kept.size(), static_cast<size_t>(n));
+    kept.append(s, taken);
+    total += taken;
+    return static_cast<std::streamsize>(taken);
+  }
+};
+
+// The archive file the component opens; in memory-backed /dev/shm where there is one.
+const fs::path& InputFile() {
+  static const fs::path file = [] {
+    std::error_code ec;
+    const fs::path folder = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+    return folder / ("zipmaster-fuzz-" + std::to_string(::getpid()) + ".dat");
+  }();
+  return file;
+}
+
+[[noreturn]] void Broken(const std::string& why) {
+  std::fprintf(stderr, "zipmaster fuzz: %s (input in %s)\n", why.c_str(), InputFile().c_str());
+  std::abort();
+}
+
+void RemoveInputFile() {
+  std::error_code ec;
+  fs::remove(InputFile(), ec);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const bool init = [] {
+    LogProc = [](int32_t, const std::wstring&) {};
+    std::atexit(RemoveInputFile);
+    return true;
+  }();
+  (void)init;
+  {
+    std::ofstream out(InputFile(), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    if (!out) Broken("cannot write the input file");
+  }
+
+  // One component for all inputs: its quarter-megabyte read buffer is made once, as in a run.
+  static TZipMaster zm;
+  static int messages;
+  zm.setZipFileName(L"");
+  messages = 0;
+  zm.showMessage = [](const std::wstring&) { ++messages; };
+  zm.setUseDirOnlyEntries(size % 3 == 0);
+  zm.setZipFileName(Utf8ToWideLenient(InputFile().string()));
+  zm.setPassword(Utf8ToWideLenient(kPassword));
+  if (zm.ErrCode() != 0) {
+    if (messages != 1) Broken("unreadable archive without exactly one message");
+    return 0;
+  }
+  if (messages != 0) Broken("message after a listing that succeeded");
+  for (int i = 0; i < zm.Count(); ++i)
+    if (zm.DirEntry(i).FileName.find(L'/') != std::wstring::npos) Broken("listed name holds \"/\"");
+  if (zm.Count() == 0) return 0;
+
+  const int index = static_cast<int>(size % static_cast<size_t>(zm.Count()));
+  const ZipDirEntry& entry = zm.DirEntry(index);
+  MemorySink sink;
+  std::ostream out(&sink);
+  const int rc = zm.ExtractEntryTo(index, out);
+  if (rc == zmWriteFailed && sink.total < MemorySink::kLimit) Broken("write failure below the sink's limit");
+  if (rc != 0) {
+    if (rc != zm.ErrCode() || messages != 1) Broken("failure " + std::to_string(rc) + " without exactly one message");
+  } else {
+    if (messages != 0 || zm.ErrCode() != 0) Broken("success with a message");
+    if (!entry.isDirectory && sink.total != static_cast<uint64_t>(entry.UncompressedSize))
+      Broken("success with " + std::to_string(sink.total) + " bytes, entry has " +
+             std::to_string(entry.UncompressedSize));
+  }
+  return 0;
+}
+
+#ifndef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+namespace {
+
 using Bytes = std::string;
 std::mt19937_64 rng;
-const char* const kPassword = "HaLtEr@20150307";
 
 size_t Below(size_t n) { return n == 0 ? 0 : static_cast<size_t>(rng() % n); }
 bool Chance(int percent) { return Below(100) < static_cast<size_t>(percent); }
@@ -232,8 +338,8 @@ bool RunOne(const Bytes& input, const fs::path& sandbox, Stats& stats, std::stri
 }  // namespace
 
 int main(int argc, char** argv) {
-  const unsigned long long executions = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100000;
-  const unsigned long long seed = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 20150307;
+  const PlainRun run = ParsePlainRun(argc, argv);
+  const unsigned long long executions = run.executions, seed = run.seed;
   rng.seed(seed);
   LogProc = [](int32_t, const std::wstring&) {};
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
@@ -248,13 +354,12 @@ int main(int argc, char** argv) {
     if (!b.empty()) seeds.push_back(std::move(b));
   }
   fs::remove(seedFile);
-#ifdef ZIP_FIXTURE_DIR
-  // Archives of the real tools (Info-ZIP, 7-Zip), in the variant without the 2.7 MB entry.
-  for (const char* name : {"infozip-small.zip", "7zip-zipcrypto-small.zip", "7zip-aes256-small.zip"}) {
-    Bytes b = ReadAll(fs::path(ZIP_FIXTURE_DIR) / name);
-    if (!b.empty()) seeds.push_back(std::move(b));
+  // The corpus: archives of the real tools (Info-ZIP, 7-Zip) and regression inputs.
+  const std::vector<Bytes> corpus = ReadCorpus(run.corpus);
+  for (const Bytes& b : corpus) {
+    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(b.data()), b.size());
+    seeds.push_back(b);
   }
-#endif
   if (seeds.empty()) {
     std::fprintf(stderr, "zipmaster fuzz: no seed archives\n");
     return 1;
@@ -267,6 +372,7 @@ int main(int argc, char** argv) {
     if (done % 16 == 0 && std::chrono::steady_clock::now() > deadline) break;
     Bytes input = seeds[Below(seeds.size())];
     if (Chance(95)) Mutate(input);
+    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(input.data()), input.size());
     std::string why;
     if (!RunOne(input, sandbox, stats, why)) {
       const fs::path keep = fs::temp_directory_path() / ("zipmaster-fuzz-failure-" + std::to_string(done) + ".zip");
@@ -280,8 +386,9 @@ int main(int argc, char** argv) {
   std::error_code ec;
   fs::remove_all(sandbox, ec);
   if (status == 0)
-    std::printf("zipmaster fuzz: %llu executions ran clean (seed %llu); %llu archives listed entries, "
+    std::printf("zipmaster fuzz: %zu corpus files and %llu executions ran clean (seed %llu); %llu archives listed entries, "
                 "%llu entries extracted, %llu refused as unsafe, %llu failed as damaged\n",
-                done, seed, stats.opened, stats.extracted, stats.refused, stats.failed);
+                corpus.size(), done, seed, stats.opened, stats.extracted, stats.refused, stats.failed);
   return status;
 }
+#endif
