@@ -17,6 +17,7 @@
 
 #include "install/InstallHost.h"
 #include "install/InstallRequest.h"
+#include "install/JournalFile_win.h"
 #include "install/MyCreateShortCut.h"
 #include "install/ZipMaster.h"
 #include "platform/ComPtr.h"
@@ -190,6 +191,20 @@ inline void DeleteProductKeys() {
     }
   }
 }
+
+// A test of the install run: it starts and ends without the product's registry keys and with
+// the real journal writer, under the ANSI code page the expected journal bytes are written in.
+class InstallRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(GetACP(), 1252u) << "the harness pins the ANSI code page";
+    DeleteProductKeys();
+  }
+  void TearDown() override {
+    DeleteProductKeys();
+    JournalWriteFile = WriteFile;
+  }
+};
 
 // A string value of HKLM in the 32-bit view; nullopt-like empty optional when missing.
 inline std::optional<std::wstring> RegistryValue(const std::wstring& key, const std::wstring& name) {

@@ -85,16 +85,11 @@ BOOL WINAPI HalfWriteThenDiskFull(HANDLE file, LPCVOID data, DWORD size, LPDWORD
   return FALSE;
 }
 
-class Install : public ::testing::Test {
+class Install : public InstallRunTest {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(GetACP(), 1252u) << "the harness pins the ANSI code page";
-    DeleteProductKeys();
-  }
   void TearDown() override {
-    DeleteProductKeys();
+    InstallRunTest::TearDown();
     SetupConfig.cancelRequested = false;
-    JournalWriteFile = WriteFile;
     ZipStatIndexCall = RealStatIndex;
   }
   static inline const ZipStatIndexFn RealStatIndex = ZipStatIndexCall;

@@ -66,17 +66,7 @@ const JournalEntry* FindEntry(const JournalSection& run, RecordKind kind, const 
   return nullptr;
 }
 
-class LosslessJournal : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(GetACP(), 1252u) << "the harness pins the ANSI code page";
-    DeleteProductKeys();
-  }
-  void TearDown() override {
-    DeleteProductKeys();
-    JournalWriteFile = WriteFile;
-  }
-};
+using LosslessJournal = InstallRunTest;
 
 }  // namespace
 
