@@ -85,8 +85,12 @@ struct RoundTrip {
   HostEntry host;
   MachineSnapshot before;
 
-  RoundTrip(const std::wstring& name, const char* archive)
-      : root(L"un-" + name), target(root + L"Drivona 2\\"), dist(L"un-" + name), host(KEY_WOW64_32KEY, target) {
+  // The target is a folder of the test's own unless one is given.
+  RoundTrip(const std::wstring& name, const char* archive, const std::wstring& givenTarget = L"")
+      : root(L"un-" + name),
+        target(givenTarget.empty() ? root + L"Drivona 2\\" : givenTarget),
+        dist(L"un-" + name),
+        host(KEY_WOW64_32KEY, target) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     RemoveProductTraces();
     RemoveWorkingCopies();
@@ -398,6 +402,35 @@ TEST(Uninstall, HostileJournalTouchesNothingOutside) {
   for (const char* named : {"victim\\secret.txt", "Victim Corp\\Keep", "win.ini"})
     EXPECT_NE(logText.find(named), std::string::npos) << named << " not named in the log";
   RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Victim Corp", KEY_WOW64_32KEY, 0);
+}
+
+// A journal whose path leads through a link below the target to a folder outside the product
+// (planted from outside by the plant_links fixture, as Wine makes no junctions, and named in both
+// journal files in place of the installed folder, as a link cannot be renamed from inside Wine):
+// the file of the same name out there stays, and the outcome names the refusal.
+TEST(Uninstall, LinkInsideTheTargetIsNotFollowed) {
+  const std::wstring planted = WindowsPathOf(PLANTED_LINKS_DIR) + L"\\";
+  const std::wstring outside = planted + L"outside\\Ostrauwen\\global.cfg";
+  RoundTrip s(L"link", "roundtrip.zip", planted + L"un-target\\");
+  ASSERT_TRUE(it::Exists(s.target + L"elsewhere")) << "made by the plant_links fixture";
+  s.Install();
+  ASSERT_TRUE(it::Exists(s.target + L"maps\\Ostrauwen\\global.cfg"));
+  it::WriteBytes(outside, "not the add-on's");
+  for (const wchar_t* journal : {L"uninstall.dat", L"uninstall.dat.utf8"}) {
+    std::string text = it::ReadBytes(s.backup() + journal);
+    const std::string from = "un-target\\maps\\Ostrauwen\\global.cfg", to = "un-target\\elsewhere\\Ostrauwen\\global.cfg";
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+      text.replace(at, from.size(), to);
+    it::WriteBytes(s.backup() + journal, text);
+  }
+
+  const std::wstring log = s.root + L"uninstall.log";
+  EXPECT_EQ(RunSilently(s.backup() + L"uninstall.exe", L"/LOG=\"" + log + L"\""), 2);
+  EXPECT_EQ(it::ReadBytes(outside), "not the add-on's");
+  const std::string logText = it::ReadBytes(log);
+  SCOPED_TRACE(logText);
+  EXPECT_NE(logText.find("reparse-point: " + std::string(planted.begin(), planted.end()) + "un-target\\elsewhere\\Ostrauwen\\global.cfg"),
+            std::string::npos);
 }
 
 // A language block appended to a copy of uninstall.exe changes its texts.

@@ -7,9 +7,11 @@
 #   <folder>/system/          stands for a system folder: must stay empty
 #   <folder>/maps-target/maps -> ../system
 #   <folder>/backup-target/Uninstall_Drivona2 Ostrauwen V1.2 -> ../system
+#   <folder>/un-target/elsewhere -> ../outside   (named by the test's journal)
 set -euo pipefail
 root="$1"
 rm -rf "$root"
-mkdir -p "$root/system" "$root/maps-target" "$root/backup-target"
+mkdir -p "$root/system" "$root/maps-target" "$root/backup-target" "$root/un-target" "$root/outside"
 ln -s ../system "$root/maps-target/maps"
 ln -s ../system "$root/backup-target/Uninstall_Drivona2 Ostrauwen V1.2"
+ln -s ../outside "$root/un-target/elsewhere"

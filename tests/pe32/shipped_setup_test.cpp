@@ -1,8 +1,9 @@
 // The shipped PE32 Setup.exe, end to end under Wine: its start-up texts and version line, then
 // the example installation through its wizard, with the journal byte for byte, the registry
-// values in the 32-bit view and the Start-menu links read back. In the win32 build the program
-// is this build's Setup.exe; a 64-bit build drives the win32 build's one. SETUP_PE32_EXE (a
-// Unix path) names another copy, for example one whose version record was removed.
+// values in the 32-bit view and the Start-menu links read back; then the shipped PE32
+// uninstall.exe undoes it. In the win32 build the programs are this build's; a 64-bit build
+// drives the win32 build's ones. SETUP_PE32_EXE and UNINSTALL_PE32_EXE (Unix paths) name other
+// copies, for example one whose version record was removed.
 #include <set>
 
 #include "tests/ProgramExpectations.h"
@@ -14,13 +15,15 @@ namespace it = install_test;
 
 namespace {
 
-std::wstring ShippedSetupExe() {
-  std::string unixPath = SETUP_PE32_UNIX_PATH;
+// The built program, or the copy the environment variable names.
+std::wstring ShippedExe(const wchar_t* variable, std::string unixPath) {
   wchar_t given[4096] = {};
-  const DWORD n = GetEnvironmentVariableW(L"SETUP_PE32_EXE", given, 4096);
+  const DWORD n = GetEnvironmentVariableW(variable, given, 4096);
   if (n > 0 && n < 4096) unixPath.assign(given, given + n);  // a Unix path: ASCII in practice
   return WindowsPathOf(unixPath);
 }
+std::wstring ShippedSetupExe() { return ShippedExe(L"SETUP_PE32_EXE", SETUP_PE32_UNIX_PATH); }
+std::wstring ShippedUninstallExe() { return ShippedExe(L"UNINSTALL_PE32_EXE", UNINSTALL_PE32_UNIX_PATH); }
 
 // The machine field of the file's PE header: 0x14C for a PE32 program of the x86.
 unsigned MachineOf(const std::wstring& file) {
@@ -59,9 +62,12 @@ struct CleanPrefix {
 
 }  // namespace
 
-TEST(ShippedSetup, StartUpTextsAndTheExampleInstallation) {
+TEST(ShippedSetup, StartUpTextsTheExampleInstallationAndItsUninstall) {
   const std::wstring program = ShippedSetupExe();
   ASSERT_EQ(MachineOf(program), 0x14Cu) << "not a PE32 program: " << std::string(program.begin(), program.end());
+  const std::wstring uninstaller = ShippedUninstallExe();
+  ASSERT_EQ(MachineOf(uninstaller), 0x14Cu) << "not a PE32 program: " << std::string(uninstaller.begin(), uninstaller.end());
+  const std::string uninstallerBytes = it::ReadBytes(uninstaller);
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for reading the links back
   CleanPrefix clean;
   // The example: maps\ is missing, Vehicles\bus.cfg exists, no publisher folder in the menu.
@@ -69,7 +75,7 @@ TEST(ShippedSetup, StartUpTextsAndTheExampleInstallation) {
   HostEntry host(KEY_WOW64_32KEY, L"C:\\Spiele\\Drivona 2");
   Distribution dist(L"pe32", program);
   dist.writeFile(L"Ostrauwen_1-2.dat", it::ReadBytes(it::FixtureArchive("example.zip")));
-  dist.writeFile(L"uninstall.exe", "MZ pe32 uninstaller");
+  dist.writeFile(L"uninstall.exe", uninstallerBytes);
 
   SetupApp app;
   ASSERT_TRUE(StartWizard(app, dist)) << "Setup.exe did not show its window with a version line";
@@ -93,7 +99,7 @@ TEST(ShippedSetup, StartUpTextsAndTheExampleInstallation) {
   EXPECT_EQ(it::ReadBytes(kTarget + L"maps\\Ostrauwen\\global.cfg"), "[Global]\r\nName=Ostrauwen\r\nVersion=1.2\r\n");
   EXPECT_EQ(it::ReadBytes(kTarget + L"Vehicles\\bus.cfg"), "[Bus]\r\nTyp=Gelenkbus\r\nT\xC3\xBCren=3\r\n");
   EXPECT_EQ(it::ReadBytes(kBackup + L"Vehicles\\bus.cfg"), "alt");
-  EXPECT_EQ(it::ReadBytes(kBackup + L"uninstall.exe"), "MZ pe32 uninstaller");
+  EXPECT_TRUE(it::ReadBytes(kBackup + L"uninstall.exe") == uninstallerBytes);
 
   // The 32-bit program's keys land in the 32-bit view (WOW6432Node); the 64-bit view has none.
   EXPECT_EQ(it::RegistryValue(it::kProductKey, L"InstallPath"), kTarget);
@@ -124,4 +130,19 @@ TEST(ShippedSetup, StartUpTextsAndTheExampleInstallation) {
 
   ASSERT_TRUE(app.PostClick(ctl::btWeiter));  // "&Schließen"
   EXPECT_EQ(app.WaitForExit(), 0);
+
+  // The uninstall round trip: the started program returns when the undoing is done; its working
+  // copy in the temporary folder then removes the backup folder and registers itself for removal.
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  SetupApp un;
+  ASSERT_TRUE(un.Start(kBackup + L"uninstall.exe", L"/S", temp));
+  EXPECT_EQ(un.WaitForExit(120s), 0);
+  EXPECT_TRUE(SetupApp::WaitFor([] { return !it::Exists(kBackup); }, 60s)) << "the backup folder stayed";
+  EXPECT_EQ(it::ReadBytes(kTarget + L"Vehicles\\bus.cfg"), "alt");
+  for (const wchar_t* installed : {L"maps\\", L"Addons\\"})
+    EXPECT_FALSE(it::Exists(kTarget + installed)) << std::string(installed, installed + wcslen(installed));
+  EXPECT_FALSE(KeyExists(it::kProductKey, KEY_WOW64_32KEY));
+  EXPECT_FALSE(KeyExists(it::kUninstallKey, KEY_WOW64_32KEY));
+  EXPECT_FALSE(it::Exists(kPublisherMenu));
 }
