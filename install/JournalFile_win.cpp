@@ -1,4 +1,5 @@
 #include "install/JournalFile_win.h"
+#include "platform/AnsiText.h"
 
 #include <algorithm>
 
@@ -19,7 +20,7 @@ namespace {
 }  // namespace
 
 void SaveJournal(const UninstallJournal& journal, const std::wstring& fileName) {
-  const std::string bytes = journal.FileBytes(ToAnsiCodePage);
+  const std::string bytes = journal.FileBytes(ToAnsiBytes);
   const std::wstring temp = fileName + L".tmp";
   unique_handle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) Raise(L"Datei \"%s\" kann nicht erstellt werden. %s", fileName, L"CreateFileW", LastErrorText(true));

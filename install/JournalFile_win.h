@@ -15,9 +15,6 @@
 // when the file cannot be created, written or put in place; the temporary file is removed then.
 void SaveJournal(const UninstallJournal& journal, const std::wstring& fileName);
 
-// The text in the process's ANSI code page by the platform's default conversion
-// (WideCharToMultiByte, CP_ACP: best-fit or default characters where the code page lacks one).
-std::string ToAnsiCodePage(const std::wstring& text);
 
 // The write call SaveJournal uses; tests put a failing one in.
 using JournalWriteFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);

@@ -50,7 +50,7 @@ class UninstallJournal {
 };
 
 // Windows-1252, the code page of the systems the setup is made for: characters it lacks become
-// "?". The platform's own conversion (ToAnsiCodePage, Windows) is what the saved file uses; this
+// "?". The platform's own conversion (ToAnsiBytes in platform/AnsiText.h) is what the saved file uses; this
 // one lets the portable tests see the bytes a German Windows writes.
 std::string ToWindows1252(const std::wstring& text);
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "install/JournalFile_win.h"
+#include "platform/AnsiText.h"
 
 AnsiCodec PlatformAnsiCodec() {
   AnsiCodec codec;
@@ -16,6 +17,6 @@ AnsiCodec PlatformAnsiCodec() {
     MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), length, text.data(), size);
     return text;
   };
-  codec.encode = [](std::wstring_view text) { return ToAnsiCodePage(std::wstring(text)); };
+  codec.encode = [](std::wstring_view text) { return ToAnsiBytes(std::wstring(text)); };
   return codec;
 }

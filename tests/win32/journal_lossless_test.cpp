@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "install/JournalFile_win.h"
+#include "platform/AnsiText.h"
 #include "install/JournalReader.h"
 #include "install/uSetupInstall.h"
 #include "support/SetupError.h"
@@ -49,7 +50,7 @@ struct Installation {
   // as code page 1252, which the harness pins.
   JournalReadResult Read() const {
     AnsiCodec codec = Windows1252Codec();
-    codec.encode = [](std::wstring_view text) { return ToAnsiCodePage(std::wstring(text)); };
+    codec.encode = [](std::wstring_view text) { return ToAnsiBytes(std::wstring(text)); };
     return ReadJournal(File(L"uninstall.dat"), File(L"uninstall.dat.utf8"), codec);
   }
 };
@@ -105,7 +106,7 @@ TEST_F(LosslessJournal, EachRunAppendsASectionAndTheLastAgreesWithUninstallDat) 
   const JournalEntry* oddEntry = FindEntry(second, RecordKind::Delete, odd);
   ASSERT_NE(oddEntry, nullptr);
   EXPECT_TRUE(oddEntry->Has(AnnotationKind::Written));
-  EXPECT_EQ(s.File(L"uninstall.dat")->find(ToAnsiCodePage(L"Delete;" + odd)) != std::string::npos, true);
+  EXPECT_EQ(s.File(L"uninstall.dat")->find(ToAnsiBytes(L"Delete;" + odd)) != std::string::npos, true);
   EXPECT_NE(FindEntry(second, RecordKind::Delete, s.target + L"Fahrpl\u00E4ne\\"), nullptr);  // the folder entry
 }
 
