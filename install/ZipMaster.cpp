@@ -306,7 +306,10 @@ int TZipMaster::ExtractEntryTo(int index, std::ostream& out) {
     return Fail(zmNoMatch, L"Im Archiv " + Quoted(zipFileName) + L" gibt es keinen Eintrag Nummer " +
                                std::to_wstring(index) + L".");
   const ZipDirEntry& entry = entries[static_cast<size_t>(index)];
-  return entry.isDirectory ? zmOk : ReadEntry(entry, entry.FileName, &out);
+  if (entry.isDirectory) return zmOk;
+  return ReadEntry(entry, entry.FileName, [&out](const char* data, size_t size) {
+    return static_cast<bool>(out.write(data, static_cast<std::streamsize>(size)));
+  });
 }
 
 int TZipMaster::ExtractEntry(const ZipDirEntry& entry) {
@@ -314,7 +317,7 @@ int TZipMaster::ExtractEntry(const ZipDirEntry& entry) {
     return Fail(zmUnsafeName, L"Der Eintrag " + Quoted(entry.FileName) +
                                   L" hat einen unzulässigen Namen und wird nicht entpackt.");
   const bool dirNames = extrOptions.contains(ExtrDirNames);
-  if (extrOptions.contains(ExtrTest)) return entry.isDirectory ? zmOk : ReadEntry(entry, entry.FileName, nullptr);
+  if (extrOptions.contains(ExtrTest)) return entry.isDirectory ? zmOk : ReadEntry(entry, entry.FileName, {});
   if (entry.isDirectory && !dirNames) return zmOk;
 
   std::error_code ec;
@@ -369,7 +372,10 @@ int TZipMaster::ExtractEntry(const ZipDirEntry& entry) {
   {
     std::ofstream out(partial.get(), std::ios::binary | std::ios::trunc);
     if (!out) return Fail(zmWriteFailed, L"Die Datei " + Quoted(display + kPartialSuffix) + L" kann nicht angelegt werden.");
-    if (const int rc = ReadEntry(entry, display, &out); rc != zmOk) return rc;
+    const auto write = [&out](const char* data, size_t size) {
+      return static_cast<bool>(out.write(data, static_cast<std::streamsize>(size)));
+    };
+    if (const int rc = ReadEntry(entry, display, write); rc != zmOk) return rc;
     out.close();
     if (!out) return Fail(zmWriteFailed, L"Die Datei " + Quoted(display + kPartialSuffix) + L" kann nicht geschrieben werden.");
   }
@@ -383,7 +389,7 @@ int TZipMaster::ExtractEntry(const ZipDirEntry& entry) {
   return zmOk;
 }
 
-int TZipMaster::ReadEntry(const ZipDirEntry& entry, const std::wstring& display, std::ostream* out) {
+int TZipMaster::ReadEntry(const ZipDirEntry& entry, const std::wstring& display, const BlockWriter& write) {
   zip_t* za = archive.get();
   // Checked first: libzip 1.7.3 leaks its reader when it meets an unknown encryption method.
   if ((entry.encryptionMethod != ZIP_EM_NONE && !zip_encryption_method_supported(entry.encryptionMethod, 0)) ||
@@ -416,7 +422,7 @@ int TZipMaster::ReadEntry(const ZipDirEntry& entry, const std::wstring& display,
     const zip_int64_t n = zip_fread(file.get(), buffer.data(), buffer.size());
     if (n < 0) return failZip(zip_file_get_error(file.get()));
     if (n == 0) break;  // end of data: the CRC (or AES authentication code) has been checked
-    if (out != nullptr && !out->write(buffer.data(), static_cast<std::streamsize>(n)))
+    if (write && !write(buffer.data(), static_cast<size_t>(n)))
       return Fail(zmWriteFailed, L"Die Datei " + Quoted(display) + L" kann nicht geschrieben werden.");
     written += n;
     if (written >= nextPump) {

@@ -171,8 +171,10 @@ class TZipMaster {
   void CloseArchive();
   std::vector<size_t> SelectEntries() const;
   int ExtractEntry(const ZipDirEntry& entry);
-  // Reads the whole entry, verified, into out (nowhere when out is null).
-  int ReadEntry(const ZipDirEntry& entry, const std::wstring& display, std::ostream* out);
+  // Receives the entry's data block by block; false when the block could not be written.
+  using BlockWriter = std::function<bool(const char* data, size_t size)>;
+  // Reads the whole entry, verified, handing each block to write (nowhere when write is empty).
+  int ReadEntry(const ZipDirEntry& entry, const std::wstring& display, const BlockWriter& write);
   int Fail(int code, const std::wstring& text, uint32_t systemCode = 0);
   void ClearError();
 
