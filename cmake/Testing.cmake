@@ -43,12 +43,16 @@ function(add_wine_test name)
 endfunction()
 
 # setup_module(name): the library of one folder. Files named *_win.cpp hold Win32 code and go
-# into <name>_win (Windows builds only); every other .cpp is portable and goes into <name>_core.
+# into <name>_win (Windows builds only); *_posix.cpp are their counterparts for the native build
+# (in <name>_core elsewhere only); every other .cpp is portable and goes into <name>_core.
 function(setup_module name)
   cmake_parse_arguments(M "" "" "CORE_LIBS;WIN_LIBS" ${ARGN})
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set(core ${all})
   list(FILTER core EXCLUDE REGEX "_win\\.cpp$")
+  if(WIN32)
+    list(FILTER core EXCLUDE REGEX "_posix\\.cpp$")
+  endif()
   set(win ${all})
   list(FILTER win INCLUDE REGEX "_win\\.cpp$")
   if(NOT core)

@@ -19,6 +19,8 @@ std::optional<std::vector<std::wstring>> MissingFolderLevels(
 
 #ifdef _WIN32
 // folder ends with "\"; journal may be null (no records). True when the folder existed or was
-// created; false, with nothing recorded, for a folder whose drive or share is missing.
-bool CreateDirWithJournal(const std::wstring& folder, UninstallJournal* journal);
+// created; false, with nothing recorded, for a folder whose drive or share is missing. madeHere,
+// when given, tells whether this call created the folder itself (so it is empty but for what
+// others put in since).
+bool CreateDirWithJournal(const std::wstring& folder, UninstallJournal* journal, bool* madeHere = nullptr);
 #endif

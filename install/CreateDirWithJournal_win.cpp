@@ -5,7 +5,8 @@
 #include "support/DebugLog.h"
 #include "support/ErrorText.h"
 
-bool CreateDirWithJournal(const std::wstring& folder, UninstallJournal* journal) {
+bool CreateDirWithJournal(const std::wstring& folder, UninstallJournal* journal, bool* madeHere) {
+  if (madeHere) *madeHere = false;
   const auto levels = MissingFolderLevels(folder, DirectoryExists);
   if (!levels) {
     LogProc(3, L"CreateDirWithJournal: kein vorhandener Ordner über \"" + folder + L"\" (Laufwerk oder Freigabe fehlt)");
@@ -23,6 +24,7 @@ bool CreateDirWithJournal(const std::wstring& folder, UninstallJournal* journal)
     // Recorded before the attempt: the record states what the installation set out to change.
     if (journal) journal->Append(RmDirRecord(level));
     created = CreateDirectoryW(level.c_str(), nullptr) != 0;
+    if (madeHere) *madeHere = created;
     if (created) {
       if (journal) journal->Annotate({AnnotationKind::Created});
     } else {

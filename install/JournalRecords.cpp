@@ -227,11 +227,12 @@ struct AnnotationName {
   AnnotationKind kind;
   std::wstring_view name;
 };
-constexpr std::array<AnnotationName, 7> kAnnotations = {{
+constexpr std::array<AnnotationName, 8> kAnnotations = {{
     {AnnotationKind::Moved, L"#Moved"},
     {AnnotationKind::KeptEarlier, L"#KeptEarlier"},
     {AnnotationKind::MoveFailed, L"#MoveFailed"},
     {AnnotationKind::Written, L"#Written"},
+    {AnnotationKind::New, L"#New"},
     {AnnotationKind::Created, L"#Created"},
     {AnnotationKind::Existed, L"#Existed"},
     {AnnotationKind::End, L"#End"},

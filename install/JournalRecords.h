@@ -74,6 +74,7 @@ enum class AnnotationKind {
   KeptEarlier,  // "#KeptEarlier": a backup was there already (an earlier run's) and was kept
   MoveFailed,   // "#MoveFailed;%u": the move failed with that code; the target was left alone
   Written,      // "#Written;%llu;%llu": the entry was extracted: size, last-write time (FILETIME)
+  New,          // "#New": the entry's file was not there; the setup creates it under its own name
   Created,      // "#Created": the folder of an "rmDir;" record was created by this run
   Existed,      // "#Existed": it was there already
   End,          // "#End": the run ended normally and saved uninstall.dat; closes the section

@@ -7,8 +7,8 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
+#include "install/EntryFile.h"
 #include "install/ZipEntryName.h"
 #include "install/ZipMask.h"
 #include "install/ZipNameDecode.h"
@@ -130,33 +130,9 @@ struct FileCloser {
 };
 using unique_zip_file = std::unique_ptr<zip_file_t, FileCloser>;
 
-// The partial file of one entry; removed unless it was moved into place.
-class PartialFile {
- public:
-  explicit PartialFile(fs::path path) : path(std::move(path)) {}
-  ~PartialFile() {
-    if (!kept) {
-      std::error_code ec;
-      fs::remove(path, ec);
-    }
-  }
-  PartialFile(const PartialFile&) = delete;
-  PartialFile& operator=(const PartialFile&) = delete;
-  const fs::path& get() const { return path; }
-  void keep() { kept = true; }
-
- private:
-  fs::path path;
-  bool kept = false;
-};
-
 int64_t FileTimeSeconds(fs::file_time_type time) {
   const auto sys = std::chrono::file_clock::to_sys(time);
   return std::chrono::floor<std::chrono::seconds>(sys).time_since_epoch().count();
-}
-
-fs::file_time_type FileTimeOf(int64_t seconds) {
-  return std::chrono::file_clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(seconds)));
 }
 
 const ZipDirEntry kNoEntry{};
@@ -320,8 +296,19 @@ int TZipMaster::ExtractEntry(const ZipDirEntry& entry) {
   if (extrOptions.contains(ExtrTest)) return entry.isDirectory ? zmOk : ReadEntry(entry, entry.FileName, {});
   if (entry.isDirectory && !dirNames) return zmOk;
 
-  std::error_code ec;
   const fs::path base = extrBaseDir.empty() ? fs::path(".") : ToFsPath(extrBaseDir);
+  const std::wstring relName = dirNames ? entry.FileName : BareName(entry.FileName);
+  const std::wstring display = JoinDisplay(extrBaseDir, relName);
+  const fs::path target = base / ToFsPath(relName);
+  const bool freshenOnly = extrOptions.contains(ExtrFreshen) && !extrOptions.contains(ExtrUpdate);
+  if (!entry.isDirectory && !freshenOnly) {
+    // The common case: a new file in a folder that is there, created at once under its name.
+    // Anything else (a file or folder there, a folder missing) takes the checks below.
+    EntryFile file;
+    if (file.Create(target)) return WriteEntryFile(entry, display, display, file, nullptr);
+  }
+
+  std::error_code ec;
   if (!fs::is_directory(base, ec)) {
     if (!extrOptions.contains(ExtrForceDirs) || fs::exists(base, ec))
       return Fail(zmBaseDirMissing, L"Der Zielordner " + Quoted(extrBaseDir) + L" existiert nicht.");
@@ -331,10 +318,6 @@ int TZipMaster::ExtractEntry(const ZipDirEntry& entry) {
                                         std::to_wstring(ec.value()) + L").",
                   SystemCodeOf(ec));
   }
-
-  const std::wstring relName = dirNames ? entry.FileName : BareName(entry.FileName);
-  const std::wstring display = JoinDisplay(extrBaseDir, relName);
-  const fs::path target = base / ToFsPath(relName);
   if (entry.isDirectory) {
     fs::create_directories(target, ec);
     if (ec || !fs::is_directory(target, ec))
@@ -361,31 +344,44 @@ int TZipMaster::ExtractEntry(const ZipDirEntry& entry) {
     } else if (!extrOptions.contains(ExtrOverWrite)) {
       return Fail(zmTargetExists, L"Die Datei " + Quoted(display) + L" existiert bereits und wird nicht überschrieben.");
     }
-  } else if (extrOptions.contains(ExtrFreshen) && !extrOptions.contains(ExtrUpdate)) {
+  } else if (freshenOnly) {
     return zmOk;  // freshen only replaces files that are there
+  } else {
+    EntryFile file;
+    if (file.Create(target)) return WriteEntryFile(entry, display, display, file, nullptr);
+    if (file.exists() && !extrOptions.contains(ExtrOverWrite))  // appeared since the check
+      return Fail(zmTargetExists, L"Die Datei " + Quoted(display) + L" existiert bereits und wird nicht überschrieben.");
+    if (!file.exists())
+      return Fail(zmWriteFailed, L"Die Datei " + Quoted(display) + L" kann nicht angelegt werden (" +
+                                     std::to_wstring(file.error().value()) + L").",
+                  SystemCodeOf(file.error()));
   }
 
+  // An existing file is replaced only by a complete, verified one.
   fs::path partialPath = target;
   partialPath += kPartialSuffix;
   fs::remove(partialPath, ec);  // a stale one from an interrupted run
-  PartialFile partial(partialPath);
-  {
-    std::ofstream out(partial.get(), std::ios::binary | std::ios::trunc);
-    if (!out) return Fail(zmWriteFailed, L"Die Datei " + Quoted(display + kPartialSuffix) + L" kann nicht angelegt werden.");
-    const auto write = [&out](const char* data, size_t size) {
-      return static_cast<bool>(out.write(data, static_cast<std::streamsize>(size)));
-    };
-    if (const int rc = ReadEntry(entry, display, write); rc != zmOk) return rc;
-    out.close();
-    if (!out) return Fail(zmWriteFailed, L"Die Datei " + Quoted(display + kPartialSuffix) + L" kann nicht geschrieben werden.");
+  EntryFile partial;
+  if (!partial.Create(partialPath))
+    return Fail(zmWriteFailed, L"Die Datei " + Quoted(display + kPartialSuffix) + L" kann nicht angelegt werden.",
+                SystemCodeOf(partial.error()));
+  return WriteEntryFile(entry, display, display + kPartialSuffix, partial, &target);
+}
+
+int TZipMaster::WriteEntryFile(const ZipDirEntry& entry, const std::wstring& display, const std::wstring& shownFile,
+                               EntryFile& file, const fs::path* replaceTarget) {
+  // The file is removed when this returns early: EntryFile keeps only a finished file.
+  const auto write = [&file](const char* data, size_t size) { return file.Write(data, size); };
+  if (const int rc = ReadEntry(entry, display, write); rc != zmOk) return rc;
+  if (!file.Finish(entry.modified, replaceTarget)) {  // the entry's time, as unzip sets it
+    if (replaceTarget != nullptr)
+      return Fail(zmWriteFailed, L"Die Datei " + Quoted(display) + L" kann nicht ersetzt werden (" +
+                                     std::to_wstring(file.error().value()) + L").",
+                  SystemCodeOf(file.error()));
+    return Fail(zmWriteFailed, L"Die Datei " + Quoted(shownFile) + L" kann nicht geschrieben werden.",
+                SystemCodeOf(file.error()));
   }
-  fs::rename(partial.get(), target, ec);
-  if (ec)
-    return Fail(zmWriteFailed, L"Die Datei " + Quoted(display) + L" kann nicht ersetzt werden (" +
-                                   std::to_wstring(ec.value()) + L").",
-                  SystemCodeOf(ec));
-  partial.keep();
-  if (entry.modified > 0) fs::last_write_time(target, FileTimeOf(entry.modified), ec);  // as unzip does
+  lastWritten = {true, file.size(), file.writeTime()};
   return zmOk;
 }
 
@@ -452,6 +448,7 @@ int TZipMaster::Fail(int code, const std::wstring& text, uint32_t systemCode) {
 }
 
 void TZipMaster::ClearError() {
+  lastWritten = {};
   errCode = zmOk;
   errMessage.clear();
   errSystemCode = 0;

@@ -7,15 +7,17 @@
 // (Extract also returns the number, one of those below); the window shows the message in its
 // box after the call (unless Unattended).
 //
-// Files are written safely: each entry streams in bounded memory into "<target>.~setup-partial"
-// beside its target and is moved into place only after the whole entry was read and verified
-// (CRC, or the authentication code of AES entries); the partial file is removed on every failure.
+// Files are written safely and in bounded memory: a new file is created under its own name (never
+// over a file that appeared meanwhile) and removed again when the entry fails its check (CRC, or
+// the authentication code of AES entries); an existing file is replaced only once the whole entry
+// was read and verified into "<target>.~setup-partial" beside it, which is removed on every failure.
 // Entries whose names could lead outside ExtrBaseDir are refused (IsSafeEntryName).
 //
 // Paths: on Windows wide paths throughout; elsewhere the texts are converted to UTF-8 and "\"
 // counts as a folder separator, so the install run's "\"-built paths work in native tests too.
 #pragma once
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <iosfwd>
@@ -155,6 +157,15 @@ class TZipMaster {
   // Extract verifies it; no name checks, since nothing is written. 0 or a ZipMasterError.
   int ExtractEntryTo(int index, std::ostream& out);
 
+  // The file the last Extract wrote (its last entry's): size and last-write time as the file
+  // system keeps them (100-ns intervals since 1601-01-01 UTC); valid false when none was written.
+  struct WrittenFile {
+    bool valid = false;
+    uint64_t size = 0;
+    uint64_t time = 0;
+  };
+  const WrittenFile& LastWritten() const { return lastWritten; }
+
   // The last failure (0 and empty after a call that succeeded).
   int ErrCode() const { return errCode; }
   const std::wstring& ErrMessage() const { return errMessage; }
@@ -171,6 +182,9 @@ class TZipMaster {
   void CloseArchive();
   std::vector<size_t> SelectEntries() const;
   int ExtractEntry(const ZipDirEntry& entry);
+  // Reads the entry into the created file and finishes it (moved over replaceTarget if given).
+  int WriteEntryFile(const ZipDirEntry& entry, const std::wstring& display, const std::wstring& shownFile,
+                     class EntryFile& file, const std::filesystem::path* replaceTarget);
   // Receives the entry's data block by block; false when the block could not be written.
   using BlockWriter = std::function<bool(const char* data, size_t size)>;
   // Reads the whole entry, verified, handing each block to write (nowhere when write is empty).
@@ -195,6 +209,7 @@ class TZipMaster {
   std::unordered_multimap<std::wstring_view, size_t> byName;
   std::vector<char> buffer;
 
+  WrittenFile lastWritten;
   int errCode = 0;
   std::wstring errMessage;
   uint32_t errSystemCode = 0;

@@ -5,6 +5,8 @@
 
 #include <memory>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "install/CreateDirWithJournal.h"
 #include "platform/FileExistence.h"
@@ -52,6 +54,37 @@ bool LinkOnTheWay(FolderLinkGuard& links, const std::wstring& relative) {
   return check.linked;
 }
 
+// What the run knows of the folders its entries go to, so that each folder is looked for (or
+// created) once and each file in a folder the run made needs no look of its own.
+class EntryFolders {
+ public:
+  struct Folder {
+    bool madeHere = false;   // created by this run: it holds only the files the run wrote
+    bool firstVisit = true;  // true on the visit that looked for or created it
+    std::unordered_set<std::wstring> files;  // upper case
+    bool Holds(const std::wstring& name) const { return files.count(UpperCase(name)) > 0; }
+    void Add(const std::wstring& name) { files.insert(UpperCase(name)); }
+  };
+  // The folder's record; prepare(madeHere) runs on the first visit only.
+  template <typename Prepare>
+  Folder& Visit(const std::wstring& path, Prepare&& prepare) {
+    auto [it, first] = known.try_emplace(UpperCase(path));
+    it->second.firstVisit = first;
+    if (first) prepare(it->second.madeHere);
+    return it->second;
+  }
+
+ private:
+  static std::wstring UpperCase(const std::wstring& text) {
+    std::wstring upper(text);
+    if (!upper.empty())
+      LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, text.data(), static_cast<int>(text.size()), upper.data(),
+                    static_cast<int>(upper.size()), nullptr, nullptr, 0);
+    return upper;
+  }
+  std::unordered_map<std::wstring, Folder> known;
+};
+
 // The journal's header, the backup folder and the archive's entries. False when an extraction
 // failed (or an entry could not be dealt with safely). backupFolder is cleared when it is a
 // link: then nothing, not even the journal, may be written there.
@@ -88,6 +121,7 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, FolderLinkGuard& l
   }
 
   const int count = zip.Count();
+  EntryFolders folders;
   for (int i = 0; i < count; ++i) {
     zip.FSpecArgs().clear();
     zip.setExtrBaseDir(run.targetFolder);
@@ -108,20 +142,27 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, FolderLinkGuard& l
       journal.Append(ZipErrorRecord(kReparsePointCode, targetFile));
       return false;
     }
-    if (!DirectoryExists(entryFolder)) {
-      CreateDirWithJournal(entryFolder, &journal);
-      if (LinkOnTheWay(links, parts.relativeFolder)) {  // planted while the folders were made
-        journal.Append(ZipErrorRecord(kReparsePointCode, targetFile));
-        return false;
-      }
+    EntryFolders::Folder& folder = folders.Visit(entryFolder, [&](bool& madeHere) {
+      if (DirectoryExists(entryFolder)) return;
+      CreateDirWithJournal(entryFolder, &journal, &madeHere);
+    });
+    if (folder.firstVisit && LinkOnTheWay(links, parts.relativeFolder)) {  // planted while the folders were made
+      journal.Append(ZipErrorRecord(kReparsePointCode, targetFile));
+      return false;
     }
-    if (saveFiles && FileExists(targetFile)) {
+    // In a folder this run made, only its own files are there (a file planted since is caught
+    // when the new file is created); elsewhere the file is looked for.
+    const bool present = !parts.fileName.empty() && (folder.madeHere ? folder.Holds(parts.fileName) : FileExists(targetFile));
+    bool gone = !present;  // nothing at the target when the component writes the entry
+    if (saveFiles && present) {
       if (LinkOnTheWay(links, run.uninstallDirName + parts.relativeFolder)) {
         journal.Append(ZipErrorRecord(kReparsePointCode, targetFile));
         return false;
       }
       const std::wstring backupFile = backupFolder + parts.relativeFolder + parts.fileName;
-      if (!DirectoryExists(backupFolder + parts.relativeFolder)) CreateDirWithJournal(backupFolder + parts.relativeFolder, nullptr);
+      folders.Visit(backupFolder + parts.relativeFolder, [&](bool&) {
+        if (!DirectoryExists(backupFolder + parts.relativeFolder)) CreateDirWithJournal(backupFolder + parts.relativeFolder, nullptr);
+      });
       journal.Append(MoveRecord(targetFile, backupFile));  // before the move: a killed run still tells
       const bool moved = MoveFileW(targetFile.c_str(), backupFile.c_str()) != 0;
       const DWORD moveError = moved ? 0 : GetLastError();
@@ -134,9 +175,15 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, FolderLinkGuard& l
         journal.Append(ZipErrorRecord(moveError, targetFile));
         return false;
       }
+      gone = moved;
     } else {
       journal.Append(DeleteRecord(targetFile));
     }
+    // Where the file is gone (moved) or was never there, the component creates it new and
+    // refuses to write over one that appeared since: that file is no one's to replace unasked.
+    const bool createNew = !parts.fileName.empty() && gone;
+    if (createNew) journal.Annotate({AnnotationKind::New});
+    zip.setExtrOptions(createNew ? zip.ExtrOptions() - ExtrOverWrite : zip.ExtrOptions() + ExtrOverWrite);
 
     zip.setExtrBaseDir(entryFolder);
     if (const int rc = zip.Extract(); rc != 0) {
@@ -144,8 +191,13 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, FolderLinkGuard& l
       journal.Append(ZipErrorRecord(ZipErrorCode(rc, zip.ErrSystemCode()), targetFile));
       return false;
     }
-    if (!parts.fileName.empty())
-      if (const auto written = WrittenAnnotation(targetFile)) journal.Annotate(*written);
+    if (!parts.fileName.empty()) {
+      folder.Add(parts.fileName);
+      if (const TZipMaster::WrittenFile& w = zip.LastWritten(); w.valid)
+        journal.Annotate({AnnotationKind::Written, w.size, w.time, 0});
+      else if (const auto written = WrittenAnnotation(targetFile))
+        journal.Annotate(*written);
+    }
     host.setProgressPosition(ProgressPosition(i, zip.Count()));
     host.pumpMessages();
     if (host.cancelRequested()) break;

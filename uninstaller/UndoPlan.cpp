@@ -121,8 +121,9 @@ struct Builder {
           return AddFolder(into, p, r.path, &ref);
         }
         const std::optional<FileStamp> stamp = WrittenStamp(entry);
-        if (entryPhase && run.lossless && !stamp && !run.complete) {
-          // The run died while this entry was being extracted: the file there is not the setup's.
+        if (entryPhase && run.lossless && !stamp && !run.complete && !entry.Has(AnnotationKind::New)) {
+          // The run died while this entry was being extracted over a file: that file is not the
+          // setup's. (A file the run was creating new is, however incomplete: it is removed.)
           AddPartial(p);
           return Skip(ref, SkipReason::NotCompleted, r);
         }
@@ -161,7 +162,9 @@ struct Builder {
         const bool moved = run.lossless && (entry.Has(AnnotationKind::Moved) || entry.Has(AnnotationKind::KeptEarlier));
         const bool extracted = entry.Has(AnnotationKind::Written);
         // Whether the installed file replaced the user's is not known: restore only into a gap.
-        const bool notSure = failed || (run.lossless && !run.complete && !(moved && extracted));
+        // A file the run was creating new after the move is its own, however incomplete.
+        const bool ownTarget = extracted || entry.Has(AnnotationKind::New);
+        const bool notSure = failed || (run.lossless && !run.complete && !(moved && ownTarget));
         for (std::wstring level = ParentOf(backup->normal.path); level.size() > scope.backupFolder.size();
              level = ParentOf(level))
           mirrorFolders.insert(level);

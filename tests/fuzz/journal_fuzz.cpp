@@ -111,7 +111,7 @@ size_t Below(size_t n) { return n == 0 ? 0 : static_cast<size_t>(rng() % n); }
 // Pieces a journal is made of, so that mutations form lines the reader gets far into.
 const char* const kTokens[] = {"\r\n", "Program=", "Quelle=", "Destination=", "rmDir;", "Delete;", "Move;",
                                "ZipError;", "RenDel;", "DelRegValue;", "DelRegKey;", "CreateError;",
-                               "ErrorCopyUninstall;", "#Moved", "#KeptEarlier", "#MoveFailed;5", "#Written;1;2",
+                               "ErrorCopyUninstall;", "#Moved", "#KeptEarlier", "#MoveFailed;5", "#Written;1;2", "#New",
                                "#Created", "#Existed", "#End", "\\", "..\\", ";", "\\\\?\\", "\\\\?\\UNC\\",
                                "\\\\?\\GLOBALROOT\\", ":", "CON", "~1", "D:\\Spiele\\Drivona 2\\",
                                "Uninstall_Drivona2 Ostrauwen V1.2\\", "\x0C", "\xC3\xA4", "\xE4", "\x00"};

@@ -85,6 +85,7 @@ TEST(JournalRecords, Annotations) {
       {AnnotationKind::KeptEarlier},
       {AnnotationKind::MoveFailed, 0, 0, 5},
       {AnnotationKind::Written, 18446744073709551615ull, 133000000000000000ull, 0},
+      {AnnotationKind::New},
       {AnnotationKind::Created},
       {AnnotationKind::Existed},
       {AnnotationKind::End},

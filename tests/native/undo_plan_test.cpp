@@ -297,6 +297,21 @@ TEST(UndoPlan, EveryKindOfRunIsUndoneToTheStateBefore) {
   afterKilledAfterMove.files.erase(N(kBackup + L"uninstall.dat"));
   afterKilledAfterMove.File(kBackup + L"uninstall.dat.utf8", 1, 1);
 
+  // Killed while writing new.cfg and, after moving bus.cfg away, its new file: both are the
+  // setup's, however short, and go; the user's bus.cfg comes back.
+  const auto killedWhileCreating = Concat(Header(), {RmDirRecord(kBackup), A(AnnotationKind::Created),
+                                                     MoveRecord(kTarget + L"Vehicles\\bus.cfg", kBackup + L"Vehicles\\bus.cfg"),
+                                                     A(AnnotationKind::Moved), A(AnnotationKind::New), Written(7, 7),
+                                                     DeleteRecord(kTarget + L"new.cfg"), A(AnnotationKind::New)});
+  Machine afterKilledWhileCreating = afterKilledAfterMove;
+  afterKilledWhileCreating.File(kTarget + L"Vehicles\\bus.cfg", 7, 7);
+  afterKilledWhileCreating.File(kTarget + L"new.cfg", 2, 3);
+  const auto killedWhileReplacing = Concat(Header(), {RmDirRecord(kBackup), A(AnnotationKind::Created),
+                                                      MoveRecord(kTarget + L"Vehicles\\bus.cfg", kBackup + L"Vehicles\\bus.cfg"),
+                                                      A(AnnotationKind::Moved), A(AnnotationKind::New)});
+  Machine afterKilledWhileReplacing = afterKilledAfterMove;
+  afterKilledWhileReplacing.File(kTarget + L"Vehicles\\bus.cfg", 2, 3);
+
   const struct {
     const char* what;
     std::optional<std::string> ansi, lossless;
@@ -310,6 +325,9 @@ TEST(UndoPlan, EveryKindOfRunIsUndoneToTheStateBefore) {
       {"failed, lossless", AnsiOf(failed), LosslessOf(failed), afterFailed},
       {"killed while extracting", std::nullopt, LosslessOf(killed, false), afterKilled},
       {"killed after a move", std::nullopt, LosslessOf(killedAfterMove, false), afterKilledAfterMove},
+      {"killed while creating new files", std::nullopt, LosslessOf(killedWhileCreating, false), afterKilledWhileCreating},
+      {"killed while writing a backed-up file", std::nullopt, LosslessOf(killedWhileReplacing, false),
+       afterKilledWhileReplacing},
   };
   for (const auto& c : cases) {
     Machine m = c.after;

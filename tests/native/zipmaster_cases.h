@@ -347,8 +347,37 @@ TEST(ZipMaster, ExistingTargetFollowsTheFlags) {
   }
 }
 
+// The install run records each written file's size and time from what the component reports;
+// both for a new file and for one that replaced an existing file, and nothing after a failure.
+TEST(ZipMaster, ReportsTheWrittenFilesSizeAndTime) {
+  for (const bool existing : {false, true}) {
+    SCOPED_TRACE(existing ? "replaced" : "new");
+    TempDir dir;
+    if (existing) WriteAll(dir.path / "readme.txt", "the user's file");
+    Zip z;
+    OpenForInstall(z, Fixture("7zip-zipcrypto.zip"));
+    z.zm.FSpecArgs().push_back(L"readme.txt");
+    z.zm.setExtrBaseDir(dir.folder());
+    ASSERT_EQ(z.zm.Extract(), 0);
+    const TZipMaster::WrittenFile written = z.zm.LastWritten();
+    EXPECT_TRUE(written.valid);
+    EXPECT_EQ(written.size, kReadme.size());
+    const int64_t modified = z.zm.DirEntry(0).FileName == L"readme.txt" ? z.zm.DirEntry(0).modified : 0;
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+        std::chrono::file_clock::to_sys(fs::last_write_time(dir.path / "readme.txt")).time_since_epoch());
+    EXPECT_EQ(written.time, static_cast<uint64_t>(seconds.count()) * 10000000u + 116444736000000000u);
+    if (modified > 0) EXPECT_EQ(seconds.count(), modified);
+    z.zm.setPassword(L"falsch");
+    EXPECT_NE(z.zm.Extract(), 0);
+    EXPECT_FALSE(z.zm.LastWritten().valid);
+  }
+}
+
+// A killed run that was replacing a file leaves its partial file; the next one replaces both.
+// (Beside a new file it stays: the uninstaller removes it with the killed run's records.)
 TEST(ZipMaster, StalePartialFileIsReplacedAndRemoved) {
   TempDir dir;
+  WriteAll(dir.path / "readme.txt", "the user's file");
   WriteAll(dir.path / "readme.txt.~setup-partial", std::string(100000, 'x'));
   Zip z;
   OpenForInstall(z, Fixture("7zip-zipcrypto.zip"));
