@@ -428,6 +428,24 @@ TEST_F(Install, BackupThatCannotBeMadeLeavesTheUsersFileAlone) {
   EXPECT_EQ(OutcomeOf(s.result), Outcome::Failure);
 }
 
+// The run looks for no file in a folder it made itself; a file someone puts there meanwhile is
+// still never written over: the entry fails and the file stays as it was.
+TEST_F(Install, FileThatAppearsInAFolderTheRunMadeIsNotWrittenOver) {
+  Scene s(L"appeared", "large.zip");
+  const std::wstring planted = s.target + L"many\\f039.txt";
+  s.host.onPump = [&](TestHost&) {
+    if (Exists(s.target + L"many\\f001.txt") && !Exists(planted)) WriteBytes(planted, "someone else's");
+  };
+  s.Run();
+  EXPECT_EQ(ReadBytes(planted), "someone else's");
+  const auto journal = s.Journal();
+  ASSERT_FALSE(journal.empty());
+  EXPECT_EQ(journal.back(), L"ZipError;80;" + planted);  // ERROR_FILE_EXISTS
+  EXPECT_EQ(OutcomeOf(s.result), Outcome::Failure);
+  ASSERT_EQ(s.host.messages.size(), 1u);
+  EXPECT_NE(s.host.messages[0].find(L"existiert bereits"), std::wstring::npos);
+}
+
 TEST_F(Install, FailedJournalSaveKeepsTheEarlierFileAndReachesTheWindow) {
   Scene s(L"savefail", "example.zip");
   WriteBytes(s.journalFile(), "earlier journal\r\n");
