@@ -98,8 +98,8 @@ drive_c="$WINEPREFIX/drive_c"
 floor_dir="$drive_c/bench-floor"
 # Left over by an interrupted run: the floor's target and setup_bench's folders in the temp folder.
 clean_leftovers() {
-  rm -rf "$floor_dir" "$drive_c"/users/*/AppData/Local/Temp/install-bench-* \
-    "$drive_c"/users/*/AppData/Local/Temp/setup-e2e/bench-* "$root/build/bench/native-large"
+  rm -rf "$floor_dir" "$drive_c"/users/*/Temp/install-bench-* "$drive_c"/users/*/Temp/setup-e2e/bench-* \
+    "$root/build/bench/native-large"
 }
 clean_leftovers
 
@@ -108,18 +108,18 @@ echo "=== bench: raw figures in $log"
 run_floor() { # run_floor <N> <round>
   rm -rf "$floor_dir"
   local line
-  line="$(tests/harness/wine-run.sh "$bin/floor_bench.exe" "$1" 'C:\bench-floor')" || { echo "bench: floor_bench failed" >&2; exit 1; }
+  line="$(tests/harness/wine-run.sh "$bin/floor_bench.exe" "$1" 'C:\bench-floor' | tr -d '\r')" || { echo "bench: floor_bench failed" >&2; exit 1; }
   rm -rf "$floor_dir"
   echo "$line round=$2" | tee -a "$log"
 }
 run_setup() { # run_setup <small N | large> <empty|half> <archive> <round>
   local line
   if [ "$1" = small ]; then
-    line="$(tests/harness/wine-run.sh "$bin/setup_bench.exe" small "$2" "$3" "$(windows_path "$4")")" || {
+    line="$(tests/harness/wine-run.sh "$bin/setup_bench.exe" small "$2" "$3" "$(windows_path "$4")" | tr -d '\r')" || {
       echo "bench: setup_bench failed" >&2; exit 1; }
     echo "$line round=$5" | tee -a "$log"
   else
-    line="$(tests/harness/wine-run.sh "$bin/setup_bench.exe" large "$2" "$(windows_path "$3")")" || {
+    line="$(tests/harness/wine-run.sh "$bin/setup_bench.exe" large "$2" "$(windows_path "$3")" | tr -d '\r')" || {
       echo "bench: setup_bench failed" >&2; exit 1; }
     echo "$line round=$4" | tee -a "$log"
   fi
@@ -197,12 +197,16 @@ for n in counts:
 
 print()
 print("responsiveness: longest answer of the wizard window to WM_NULL (every 10 ms from the click), ms")
-print(f"{'entries':>8} {'scenario':>9} {'median':>8} {'worst':>8} {'timeouts':>9}")
+print("and when the worst one was sent (s after the click; the run's length beside it)")
+print(f"{'entries':>8} {'scenario':>9} {'median':>8} {'worst':>8} {'at s':>8} {'of s':>8} {'timeouts':>9}")
 for n in counts:
     for s in ("empty", "half"):
         m = dict(kind="setup", shape="small", entries=str(n), scenario=s)
-        v = values("longest_answer_ms", **m)
-        print(f"{n:>8} {s:>9} {statistics.median(v):>8.1f} {max(v):>8.1f} {int(sum(values('timeouts', **m))):>9}")
+        worst = max((r for r in rows if all(r.get(k) == v for k, v in m.items())),
+                    key=lambda r: float(r["longest_answer_ms"]))
+        print(f"{n:>8} {s:>9} {med('longest_answer_ms', **m):>8.1f} {float(worst['longest_answer_ms']):>8.1f}"
+              f" {float(worst['longest_answer_at_s']):>8.3f} {float(worst['seconds']):>8.3f}"
+              f" {int(sum(values('timeouts', **m))):>9}")
 
 if any(r.get("shape") == "large" for r in rows):
     m = dict(kind="setup", shape="large", scenario="empty")
@@ -212,6 +216,7 @@ if any(r.get("shape") == "large" for r in rows):
           f"native component (zip_bench --extract): {med('seconds', kind='native', shape='large'):.3f} s")
     print(f"  memory: settings step {med('settings_private_mib', **m):.1f} MiB, peak above "
           f"{med('peak_sampled_above_mib', **m):.1f} MiB sampled, {med('peak_counter_above_mib', **m):.1f} MiB counter")
-    print(f"  longest answer: whole run {med('longest_answer_ms', **m):.1f} ms (worst {max(values('longest_answer_ms', **m)):.1f}), "
-          f"during a largest entry {med('largest_entry_longest_answer_ms', **m):.1f} ms")
+    print(f"  longest answer: whole run {med('longest_answer_ms', **m):.1f} ms (worst {max(values('longest_answer_ms', **m)):.1f},"
+          f" sent {med('longest_answer_at_s', **m):.3f} s after the click), while a largest entry was written"
+          f" {med('largest_entry_longest_answer_ms', **m):.1f} ms")
 PY

@@ -15,8 +15,8 @@
 // highest value sampled every 10 ms during the run and the peak counter (PeakPagefileUsage) when
 // the result is shown. Responsiveness: from the click on, WM_NULL is sent every 10 ms
 // (SendMessageTimeoutW, 5 s); the longest answer is kept with the time it was sent; for the
-// large shape also the longest answer while one of its largest entries is extracted (from the
-// first file of that name, partial or not, until the file has its full size).
+// large shape also the longest answer sent and received while one of its largest entries was
+// extracted (from the first file of that name, partial or not, until the file has its full size).
 // One line: "setup shape=... entries=... scenario=... seconds=... ..." (key=value, parseable).
 #include "tests/e2e/Installation.h"
 
@@ -292,9 +292,9 @@ int Run(const Arguments& a) {
   if (!app.PostClick(ctl::btWeiter)) Fail("cannot click \"&Schließen\"");
   if (const long code = app.WaitForExit(60s); code != 0) Fail("Setup.exe ended with " + std::to_string(code));
 
-  const auto overlaps = [](const Ping& p, const Window& w) {
-    return w.start != Clock::time_point{} && p.start <= (w.ended ? w.end : Clock::time_point::max()) &&
-           p.start + p.answer >= w.start;
+  // An answer counts for an entry when it was sent and came back while the entry was written.
+  const auto within = [](const Ping& p, const Window& w) {
+    return w.ended && p.start >= w.start && p.start + p.answer <= w.end;
   };
   Clock::duration longest{}, longestAt{}, longestInLargest{}, largestTime{};
   size_t timeouts = 0, largestSeen = 0;
@@ -305,7 +305,7 @@ int Run(const Arguments& a) {
     }
     timeouts += p.timedOut;
     for (const Window& w : observer.windows)
-      if (overlaps(p, w)) longestInLargest = std::max(longestInLargest, p.answer);
+      if (within(p, w)) longestInLargest = std::max(longestInLargest, p.answer);
   }
   for (const Window& w : observer.windows)
     if (w.ended) {
