@@ -20,6 +20,7 @@ namespace {
 
 constexpr size_t kBufferSize = 256 * 1024;      // the one read buffer: memory stays bounded
 constexpr int64_t kPumpInterval = 1024 * 1024;  // bytes between two message pumps
+constexpr zip_int64_t kPumpEntries = 1024;      // listed entries between two message pumps
 constexpr const wchar_t* kPartialSuffix = L".~setup-partial";
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -199,6 +200,7 @@ void TZipMaster::ListEntries() {
   const zip_int64_t total = zip_get_num_entries(za, 0);
   entries.reserve(static_cast<size_t>(std::max<zip_int64_t>(total, 0)));
   for (zip_int64_t i = 0; i < total; ++i) {
+    if (i % kPumpEntries == kPumpEntries - 1 && pumpMessages) pumpMessages();  // a long listing stays responsive
     zip_stat_t st;
     zip_stat_init(&st);
     if (ZipStatIndexCall(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW, &st) != 0 || st.name == nullptr) {

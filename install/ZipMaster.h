@@ -105,7 +105,8 @@ class TZipMaster {
   // Optional: also hands each failure's message over at once (unless Unattended); the tools
   // and tests that count reports set it. The window does not: it shows ErrMessage itself.
   std::function<void(const std::wstring& text)> showMessage;
-  // Processes pending window messages; called while long entries are extracted.
+  // Processes pending window messages; called while long entries are extracted and long
+  // archives listed.
   std::function<void()> pumpMessages;
 
   // Opens the archive and lists it at once; the same name again reads it again. An unreadable

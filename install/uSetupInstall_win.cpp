@@ -19,6 +19,7 @@
 #include "install/ZipMaster.h"
 #include "platform/AnsiText.h"
 #include "platform/FolderLinks.h"
+#include "platform/Handles.h"
 #include "platform/FolderSecurity.h"
 #include "platform/ProgramPath.h"
 #include "support/DebugLog.h"
@@ -54,23 +55,33 @@ bool LinkOnTheWay(FolderLinkGuard& links, const std::wstring& relative) {
   return check.linked;
 }
 
-// What the run knows of the folders its entries go to, so that each folder is looked for (or
-// created) once and each file in a folder the run made needs no look of its own.
+// What the run knows of the folders its entries go to: each is looked for (or created) and
+// listed once, so that an entry costs no look for a file that is not there; in a folder the run
+// made, only the files it wrote are there.
 class EntryFolders {
  public:
   struct Folder {
-    bool madeHere = false;   // created by this run: it holds only the files the run wrote
-    bool firstVisit = true;  // true on the visit that looked for or created it
+    bool firstVisit = true;                  // true on the visit that looked for or created it
     std::unordered_set<std::wstring> files;  // upper case
     bool Holds(const std::wstring& name) const { return files.count(UpperCase(name)) > 0; }
     void Add(const std::wstring& name) { files.insert(UpperCase(name)); }
+    // Takes in the names of the files an existing folder holds.
+    void List(const std::wstring& folder) {
+      WIN32_FIND_DATAW found;
+      const unique_find find(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                              nullptr, FIND_FIRST_EX_LARGE_FETCH));
+      if (!find) return;
+      do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) Add(found.cFileName);
+      } while (FindNextFileW(find.get(), &found));
+    }
   };
-  // The folder's record; prepare(madeHere) runs on the first visit only.
+  // The folder's record; prepare(folder) runs on the first visit only.
   template <typename Prepare>
   Folder& Visit(const std::wstring& path, Prepare&& prepare) {
     auto [it, first] = known.try_emplace(UpperCase(path));
     it->second.firstVisit = first;
-    if (first) prepare(it->second.madeHere);
+    if (first) prepare(it->second);
     return it->second;
   }
 
@@ -142,17 +153,18 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, FolderLinkGuard& l
       journal.Append(ZipErrorRecord(kReparsePointCode, targetFile));
       return false;
     }
-    EntryFolders::Folder& folder = folders.Visit(entryFolder, [&](bool& madeHere) {
-      if (DirectoryExists(entryFolder)) return;
-      CreateDirWithJournal(entryFolder, &journal, &madeHere);
+    EntryFolders::Folder& folder = folders.Visit(entryFolder, [&](EntryFolders::Folder& f) {
+      bool madeHere = false;
+      if (!DirectoryExists(entryFolder)) CreateDirWithJournal(entryFolder, &journal, &madeHere);
+      if (!madeHere) f.List(entryFolder);
     });
     if (folder.firstVisit && LinkOnTheWay(links, parts.relativeFolder)) {  // planted while the folders were made
       journal.Append(ZipErrorRecord(kReparsePointCode, targetFile));
       return false;
     }
-    // In a folder this run made, only its own files are there (a file planted since is caught
-    // when the new file is created); elsewhere the file is looked for.
-    const bool present = !parts.fileName.empty() && (folder.madeHere ? folder.Holds(parts.fileName) : FileExists(targetFile));
+    // A file counts as there when the folder's listing (or the run) had it and it still is; a
+    // file put there since the listing is caught when the new file is created.
+    const bool present = !parts.fileName.empty() && folder.Holds(parts.fileName) && FileExists(targetFile);
     bool gone = !present;  // nothing at the target when the component writes the entry
     if (saveFiles && present) {
       if (LinkOnTheWay(links, run.uninstallDirName + parts.relativeFolder)) {
@@ -160,7 +172,7 @@ bool ExtractArchive(InstallHost& host, const InstallRun& run, FolderLinkGuard& l
         return false;
       }
       const std::wstring backupFile = backupFolder + parts.relativeFolder + parts.fileName;
-      folders.Visit(backupFolder + parts.relativeFolder, [&](bool&) {
+      folders.Visit(backupFolder + parts.relativeFolder, [&](EntryFolders::Folder&) {
         if (!DirectoryExists(backupFolder + parts.relativeFolder)) CreateDirWithJournal(backupFolder + parts.relativeFolder, nullptr);
       });
       journal.Append(MoveRecord(targetFile, backupFile));  // before the move: a killed run still tells

@@ -56,6 +56,12 @@ struct ModuleTraits {
   static void Close(HMODULE h) { FreeLibrary(h); }
 };
 
+struct FindTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool Valid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { FindClose(h); }
+};
+
 }  // namespace platform_detail
 
 // A kernel object handle (CloseHandle).
@@ -64,3 +70,5 @@ using unique_handle = platform_detail::unique_resource<HANDLE, platform_detail::
 using unique_hkey = platform_detail::unique_resource<HKEY, platform_detail::HkeyTraits>;
 // A library reference from LoadLibrary (FreeLibrary).
 using unique_hmodule = platform_detail::unique_resource<HMODULE, platform_detail::ModuleTraits>;
+// A directory search from FindFirstFileExW (FindClose).
+using unique_find = platform_detail::unique_resource<HANDLE, platform_detail::FindTraits>;

@@ -12,6 +12,14 @@ void Dispatch(MSG& msg) {
 
 void SetPumpDialogWindow(HWND window) { dialogWindow = window; }
 
+void PumpMessagesNowAndThen() {
+  static ULONGLONG last = 0;
+  const ULONGLONG now = GetTickCount64();
+  if (now - last < 10) return;
+  last = now;
+  PumpMessages();
+}
+
 void PumpMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

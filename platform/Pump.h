@@ -7,6 +7,11 @@
 // posted again so that the main loop still ends.
 void PumpMessages();
 
+// As PumpMessages, but only when 10 ms have passed since it last pumped: the install run calls
+// it after every entry, and looking for messages costs a trip to the window server each time.
+// Input then waits 10 ms at most (a timer tick where the clock is coarser).
+void PumpMessagesNowAndThen();
+
 // The window whose dialog-manager keys the pump and the main loop handle.
 void SetPumpDialogWindow(HWND window);
 

@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <functional>
+#include <utility>
+
 #include "install/ZipMaster.h"
 #include "install/uSetupInstall.h"
 #include "platform/FileExistence.h"
@@ -36,14 +39,17 @@ void TfmSetupMain::SetFreeSpace(const std::wstring& drive) {
   int64_t total = 0;
   std::wstring report;
   {
-    // Setting the name and the directory-entry option each read the archive's listing.
+    // Setting the name and the directory-entry option each read the archive's listing; without
+    // pumping: the step's own input waits until its figures are there.
     CursorGuard hourglass;
+    const std::function<void()> pump = std::exchange(zip.pumpMessages, nullptr);
     zip.setZipFileName(SetupConfig.dataFileName);
     if (zip.ErrCode() != 0 && !zip.Unattended()) report = zip.ErrMessage();
     zip.setUseDirOnlyEntries(true);
     zip.setExtrBaseDir(drive);
     zip.FSpecArgs().push_back(L"*.*");
     for (int i = 0; i < zip.Count(); ++i) total += zip.DirEntry(i).UncompressedSize;
+    zip.pumpMessages = pump;
   }
   // The component's report, before any box of the settings step.
   if (!report.empty()) showArchiveMessage(report);

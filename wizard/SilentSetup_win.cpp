@@ -50,7 +50,7 @@ class SilentHost : public InstallHost {
   }
   void setProgressPosition(int) override {}
   bool cancelRequested() override { return false; }
-  void pumpMessages() override { PumpMessages(); }  // the apartment's own messages
+  void pumpMessages() override { PumpMessagesNowAndThen(); }  // the apartment's own messages
   TZipMaster& archive() override { return zip; }
   void showMessage(const std::wstring& text) override { Report(text); }
 

@@ -660,7 +660,7 @@ void TfmSetupMain::showResult(bool success, const std::wstring& text) {
   SizeLabelToText(ctl::laSetupRslt);
 }
 bool TfmSetupMain::cancelRequested() { return SetupConfig.cancelRequested; }
-void TfmSetupMain::pumpMessages() { PumpMessages(); }
+void TfmSetupMain::pumpMessages() { PumpMessagesNowAndThen(); }
 void TfmSetupMain::showArchiveMessage(const std::wstring& text) {
   PlainMessageBox(fHandle, GetWindowTextString(fHandle), text);
 }
