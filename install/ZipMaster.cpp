@@ -20,7 +20,7 @@ namespace {
 
 constexpr size_t kBufferSize = 256 * 1024;      // the one read buffer: memory stays bounded
 constexpr int64_t kPumpInterval = 1024 * 1024;  // bytes between two message pumps
-constexpr zip_int64_t kPumpEntries = 1024;      // listed entries between two message pumps
+constexpr zip_int64_t kPumpEntries = 256;       // listed entries between two message pumps
 constexpr const wchar_t* kPartialSuffix = L".~setup-partial";
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }

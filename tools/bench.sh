@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Benchmarks of the install run under Wine, run by hand (never by CI, never by ctest):
 #   tools/bench.sh wine [--preset win32|win64] [--entries 1000,20000,100000] [--runs 3] [--large]
+#                       [--program <Setup.exe>]   (measure that Setup.exe instead of the built one)
 # Builds what it needs (native bench_archive and zip_bench; floor_bench, setup_bench, Setup and
 # uninstall in the preset), writes the archives once into build/bench/ (kept while the shape's
 # sources are unchanged), starts the harness's Wine (own prefix build/<preset>/wine-bench, Xvfb,
@@ -17,18 +18,19 @@ cd "$root"
 source tools/common.sh
 
 usage() {
-  echo "usage: tools/bench.sh wine [--preset win32|win64] [--entries 1000,20000,100000] [--runs 3] [--large]" >&2
+  echo "usage: tools/bench.sh wine [--preset win32|win64] [--entries 1000,20000,100000] [--runs 3] [--large] [--program <Setup.exe>]" >&2
   exit 2
 }
 [ "${1:-}" = wine ] || usage
 shift
-preset="" entries="1000,20000,100000" runs=3 large=0
+preset="" entries="1000,20000,100000" runs=3 large=0 program=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --preset) [ $# -ge 2 ] || usage; preset="$2"; shift 2 ;;
     --entries) [ $# -ge 2 ] || usage; entries="$2"; shift 2 ;;
     --runs) [ $# -ge 2 ] || usage; runs="$2"; shift 2 ;;
     --large) large=1; shift ;;
+    --program) [ $# -ge 2 ] || usage; program="$(realpath "$2")"; shift 2 ;;
     *) usage ;;
   esac
 done
@@ -103,6 +105,10 @@ clean_leftovers() {
 }
 clean_leftovers
 
+if [ -n "$program" ]; then
+  export SETUP_BENCH_PROGRAM="$(windows_path "$program")"
+  echo "=== bench: Setup.exe under test: $program"
+fi
 log="build/bench/wine-$preset-$(date +%Y%m%d-%H%M%S).log"
 echo "=== bench: raw figures in $log"
 run_floor() { # run_floor <N> <round>

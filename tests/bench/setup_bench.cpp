@@ -214,7 +214,9 @@ int Run(const Arguments& a) {
   RemoveProductTraces();
   it::TestFolder root(L"bench-" + Widen(a.scenario));
   const std::wstring target = root + L"Drivona 2\\";
-  Distribution dist(L"bench-" + Widen(a.scenario));
+  // SETUP_BENCH_PROGRAM names another Setup.exe to measure (an earlier build, for comparisons).
+  const wchar_t* program = _wgetenv(L"SETUP_BENCH_PROGRAM");
+  Distribution dist(L"bench-" + Widen(a.scenario), program != nullptr ? program : L"");
   HostEntry host(KEY_WOW64_32KEY, target.substr(0, target.size() - 1));
   struct Traces {
     ~Traces() { RemoveProductTraces(); }
