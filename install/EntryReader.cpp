@@ -1,0 +1,252 @@
+#include "install/EntryReader.h"
+
+#include <zip.h>
+#include <zlib.h>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+constexpr size_t kBlockSize = 64 * 1024;  // stored data per hand-over
+constexpr size_t kBlockCount = 8;         // blocks in flight: 512 KiB, whatever the entry's size
+constexpr size_t kHeaderSize = 12;        // the encryption header in front of the data
+
+const z_crc_t* CrcTable() {
+  static const z_crc_t* const table = get_crc_table();
+  return table;
+}
+
+// The stored blocks of one entry, in a ring: the calling thread fills them in order, the worker
+// decrypts them in order, the calling thread takes them back in order. Only the counters are
+// shared; a block belongs to one thread at a time, handed over under the lock.
+class DecryptPipe {
+ public:
+  explicit DecryptPipe(const ZipCryptoKeys& keys) : keys(keys) {
+    for (Block& b : blocks) b.data = std::make_unique<unsigned char[]>(kBlockSize);
+    worker = std::thread([this] { Run(); });  // may throw std::system_error: the caller reads directly
+  }
+  ~DecryptPipe() {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      stop = true;
+    }
+    toWorker.notify_one();
+    worker.join();
+  }
+  DecryptPipe(const DecryptPipe&) = delete;
+  DecryptPipe& operator=(const DecryptPipe&) = delete;
+
+  // Calling thread: the next block to fill, or nullptr while all blocks are in flight.
+  unsigned char* FreeBlock() { return filled - released < kBlockCount ? blocks[filled % kBlockCount].data.get() : nullptr; }
+  void Submit(size_t size) {
+    blocks[filled % kBlockCount].size = size;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      ++filled;
+    }
+    toWorker.notify_one();
+  }
+  // Calling thread: whether a submitted block is still to be taken.
+  bool Pending() const { return next < filled; }
+  // Calling thread: waits for the oldest submitted block, decrypted; it stays the caller's until Release.
+  const unsigned char* Take(size_t& size) {
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      toCaller.wait(lock, [this] { return decrypted > next; });
+    }
+    const Block& b = blocks[next++ % kBlockCount];
+    size = b.size;
+    return b.data.get();
+  }
+  void Release() { released = next; }
+
+ private:
+  struct Block {
+    std::unique_ptr<unsigned char[]> data;
+    size_t size = 0;
+  };
+
+  void Run() {
+    uint64_t done = 0;
+    while (true) {
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        toWorker.wait(lock, [&] { return stop || filled > done; });
+        if (stop) return;
+      }
+      Block& b = blocks[done % kBlockCount];
+      keys.decrypt(b.data.get(), b.size);
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        decrypted = ++done;
+      }
+      toCaller.notify_one();
+    }
+  }
+
+  ZipCryptoKeys keys;  // the worker's alone once it runs
+  Block blocks[kBlockCount];
+  std::mutex mutex;
+  std::condition_variable toWorker, toCaller;
+  uint64_t filled = 0;     // written by the calling thread under the lock
+  uint64_t decrypted = 0;  // written by the worker under the lock
+  uint64_t next = 0;       // the calling thread's alone: blocks taken
+  uint64_t released = 0;   // and blocks given back for filling
+  bool stop = false;
+  std::thread worker;  // last: started when everything above is in place
+};
+
+struct FileCloser {
+  void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+
+struct InflateEnd {
+  void operator()(z_stream* z) const { inflateEnd(z); }
+};
+
+}  // namespace
+
+ZipCryptoKeys::ZipCryptoKeys(const std::string& password) : key0(305419896), key1(591751049), key2(878082192) {
+  const z_crc_t* table = CrcTable();
+  for (unsigned char c : password) {
+    key0 = static_cast<uint32_t>(table[(key0 ^ c) & 0xFF]) ^ (key0 >> 8);
+    key1 = (key1 + (key0 & 0xFF)) * 134775813u + 1;
+    key2 = static_cast<uint32_t>(table[(key2 ^ (key1 >> 24)) & 0xFF]) ^ (key2 >> 8);
+  }
+}
+
+void ZipCryptoKeys::decrypt(unsigned char* data, size_t size) {
+  // The keys stay in locals: written through the pointer they would be reloaded after every byte.
+  const z_crc_t* table = CrcTable();
+  uint32_t k0 = key0, k1 = key1, k2 = key2;
+  for (size_t i = 0; i < size; ++i) {
+    const uint32_t t = k2 | 2;
+    const unsigned char plain = static_cast<unsigned char>(data[i] ^ static_cast<unsigned char>((t * (t ^ 1)) >> 8));
+    data[i] = plain;
+    k0 = static_cast<uint32_t>(table[(k0 ^ plain) & 0xFF]) ^ (k0 >> 8);
+    k1 = (k1 + (k0 & 0xFF)) * 134775813u + 1;
+    k2 = static_cast<uint32_t>(table[(k2 ^ (k1 >> 24)) & 0xFF]) ^ (k2 >> 8);
+  }
+  key0 = k0;
+  key1 = k1;
+  key2 = k2;
+}
+
+PipelinedRead ReadZipCryptoDeflated(zip* archive, uint64_t index, const std::string& password,
+                                    const std::function<bool(const char*, size_t)>& write,
+                                    const std::function<void()>& pump, int64_t pumpInterval,
+                                    std::vector<char>& out) {
+  PipelinedRead result;
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (password.empty() || out.empty() || zip_stat_index(archive, index, 0, &st) != 0 ||
+      (st.valid & ZIP_STAT_COMP_SIZE) == 0 || st.encryption_method != ZIP_EM_TRAD_PKWARE ||
+      st.comp_method != ZIP_CM_DEFLATE || st.comp_size <= kHeaderSize)
+    return result;
+  // libzip's own opening decides on the password (and reports what can fail up to there): only
+  // an entry it opens is read here.
+  {
+    std::unique_ptr<zip_file_t, FileCloser> check(
+        zip_fopen_index_encrypted(archive, index, ZIP_FL_COMPRESSED, password.c_str()));
+    if (!check) return result;
+  }
+  std::unique_ptr<zip_file_t, FileCloser> stored(zip_fopen_index_encrypted(archive, index, ZIP_FL_ENCRYPTED, nullptr));
+  if (!stored) return result;
+  unsigned char header[kHeaderSize];
+  if (zip_fread(stored.get(), header, kHeaderSize) != static_cast<zip_int64_t>(kHeaderSize)) return result;
+  ZipCryptoKeys keys(password);
+  keys.decrypt(header, kHeaderSize);
+
+  z_stream z{};
+  if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return result;
+  std::unique_ptr<z_stream, InflateEnd> inflating(&z);
+  std::unique_ptr<DecryptPipe> pipe;
+  try {
+    pipe = std::make_unique<DecryptPipe>(keys);
+  } catch (const std::exception&) {
+    return result;  // no thread or no memory: read the direct way
+  }
+
+  // From here on the outcome is this function's.
+  uLong crc = crc32(0, nullptr, 0);
+  int64_t nextPump = pumpInterval;
+  size_t have = 0;  // bytes of out filled
+  const auto flush = [&]() {
+    if (have == 0) return true;
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(out.data()), static_cast<uInt>(have));
+    if (write && !write(out.data(), have)) return false;
+    result.written += static_cast<int64_t>(have);
+    have = 0;
+    if (result.written >= nextPump) {
+      nextPump = result.written + pumpInterval;
+      if (pump) pump();
+    }
+    return true;
+  };
+  const auto fail = [&](PipelinedRead::Outcome outcome, int zipError, int systemError) {
+    result.outcome = outcome;
+    result.zipError = zipError;
+    result.systemError = systemError;
+    return result;
+  };
+
+  bool readFailed = false, readEnd = false;
+  int readError = 0, readSystemError = 0;
+  const auto fillBlocks = [&]() {
+    while (!readEnd) {
+      unsigned char* block = pipe->FreeBlock();
+      if (block == nullptr) return;
+      const zip_int64_t n = zip_fread(stored.get(), block, kBlockSize);
+      if (n <= 0) {
+        readEnd = true;
+        if (n < 0) {
+          zip_error_t* error = zip_file_get_error(stored.get());
+          readFailed = true;
+          readError = zip_error_code_zip(error);
+          readSystemError = zip_error_code_system(error);
+        }
+        return;
+      }
+      pipe->Submit(static_cast<size_t>(n));
+    }
+  };
+
+  // Inflating as libzip does it: more input only when inflate can make no progress without it;
+  // the end of the stored data before the end of the stream is no error of its own (the CRC
+  // tells), data after the end of the stream is ignored.
+  fillBlocks();
+  while (true) {
+    z.next_out = reinterpret_cast<Bytef*>(out.data() + have);
+    z.avail_out = static_cast<uInt>(out.size() - have);
+    const int rc = inflate(&z, Z_NO_FLUSH);
+    have = out.size() - z.avail_out;
+    if (rc == Z_STREAM_END) break;
+    const bool needsInput = rc == Z_BUF_ERROR && z.avail_in == 0;
+    if (rc != Z_OK && !needsInput) {
+      if (!flush()) return fail(PipelinedRead::WriteFailed, 0, 0);
+      return fail(PipelinedRead::ZipError, ZIP_ER_ZLIB, rc);
+    }
+    if (have == out.size() && !flush()) return fail(PipelinedRead::WriteFailed, 0, 0);
+    if (!needsInput) continue;
+    pipe->Release();  // inflate has taken all of it
+    fillBlocks();
+    if (!pipe->Pending()) {
+      if (readFailed) {
+        if (!flush()) return fail(PipelinedRead::WriteFailed, 0, 0);
+        return fail(PipelinedRead::ZipError, readError, readSystemError);
+      }
+      break;
+    }
+    size_t size = 0;
+    z.next_in = const_cast<Bytef*>(pipe->Take(size));
+    z.avail_in = static_cast<uInt>(size);
+  }
+  if (!flush()) return fail(PipelinedRead::WriteFailed, 0, 0);
+  pipe.reset();
+  if ((st.valid & ZIP_STAT_CRC) && static_cast<uint32_t>(crc) != st.crc) return fail(PipelinedRead::ZipError, ZIP_ER_CRC, 0);
+  result.outcome = PipelinedRead::Done;
+  return result;
+}
