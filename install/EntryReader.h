@@ -43,7 +43,8 @@ struct PipelinedRead {
 // the first data block), and any case that differs from the expected one is NotTaken, so that
 // the direct way reports it as before. write (may be empty: read and verify only) receives the
 // data in blocks of out's size; pump is called each time another pumpInterval bytes are through.
+// blockMemory holds the blocks in flight (512 KiB); kept by the caller, it is set up only once.
 PipelinedRead ReadZipCryptoDeflated(zip* archive, uint64_t index, const std::string& password,
                                     const std::function<bool(const char*, size_t)>& write,
                                     const std::function<void()>& pump, int64_t pumpInterval,
-                                    std::vector<char>& out);
+                                    std::vector<char>& out, std::vector<unsigned char>& blockMemory);

@@ -430,7 +430,7 @@ int TZipMaster::ReadEntry(const ZipDirEntry& entry, const std::wstring& display,
   if (entry.encryptionMethod == ZIP_EM_TRAD_PKWARE && entry.compressionMethod == ZIP_CM_DEFLATE &&
       entry.UncompressedSize >= kPipelineThreshold && !passwordUtf8.empty()) {
     const PipelinedRead read =
-        ReadZipCryptoDeflated(za, entry.index, passwordUtf8, write, pumpMessages, kPumpInterval, buffer);
+        ReadZipCryptoDeflated(za, entry.index, passwordUtf8, write, pumpMessages, kPumpInterval, buffer, blocks);
     switch (read.outcome) {
       case PipelinedRead::NotTaken: break;  // read directly below
       case PipelinedRead::Done: return checkLength(read.written);

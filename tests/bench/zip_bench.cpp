@@ -7,9 +7,11 @@
 // the tools in turn. Every output tree is checked against the shape (names, sizes, CRC-32).
 // Prints figures; it is no pass/fail test.
 //
-// Usage: zip_bench [--rounds N] [--small-entries N] [--only small|large] [--fresh] [work folder]
+// Usage: zip_bench [--rounds N] [--small-entries N] [--only small|large] [--fresh]
+//                  [--baseline <other zip_bench>] [work folder]
 //          (work folder: build/bench/zip_bench of the source tree; the archives are kept there
-//           and made again only when missing or with --fresh)
+//           and made again only when missing or with --fresh; --baseline runs another build's
+//           component in the same rounds, to compare before and after a change)
 //        zip_bench --extract <archive> <target folder> [--test]   (the component's run)
 //        zip_bench --floor <archive>   (large entries: libzip's decrypted read, zlib inflate, CRC)
 #include <sys/resource.h>
@@ -255,7 +257,7 @@ Summary Summarize(const Tool& t) {
 }
 
 void Bench(const char* title, const fs::path& work, const fs::path& archive, const std::vector<bench::BenchFile>& files,
-           const std::string& self, int rounds, bool large) {
+           const std::string& self, const std::string& baseline, int rounds, bool large) {
   uint64_t bytes = 0;
   for (const bench::BenchFile& f : files) bytes += f.size;
   std::printf("\n%s: %zu files, %.1f MB, archive %.1f MB\n", title, files.size(), bytes / 1e6,
@@ -269,6 +271,7 @@ void Bench(const char* title, const fs::path& work, const fs::path& archive, con
   tools.emplace_back("unzip", std::vector<std::string>{"unzip", "-qq", "-o", "-P", kPassword, a, "-d", o});
   tools.emplace_back("7z", std::vector<std::string>{"7z", "x", "-y", "-bd", "-bso0", "-bsp0",
                                                     std::string("-p") + kPassword, "-o" + o, a});
+  if (!baseline.empty()) tools.emplace_back("baseline", std::vector<std::string>{baseline, "--extract", a, o});
   if (large) tools.emplace_back("ExtrTest", std::vector<std::string>{self, "--extract", a, o, "--test"}, false);
   // Round 0 is the warm-up: measured and checked, not counted.
   for (int round = 0; round <= rounds; ++round) {
@@ -300,6 +303,7 @@ void Bench(const char* title, const fs::path& work, const fs::path& archive, con
   }
   std::printf("\n");
   const double component = by["component"].seconds;
+  if (!baseline.empty()) std::printf("  component / baseline: %.2f\n", component / by["baseline"].seconds);
   if (large) {
     const double ratio = component / by["7z"].seconds;
     std::printf("  component / 7z: %.2f (goal <= 0.80: %s)\n", ratio, ratio <= 0.8 ? "met" : "missed");
@@ -337,7 +341,8 @@ bool MakeArchive(const fs::path& archive, const std::vector<std::string>& args, 
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: zip_bench [--rounds N] [--small-entries N] [--only small|large] [--fresh] [work folder]\n"
+               "usage: zip_bench [--rounds N] [--small-entries N] [--only small|large] [--fresh]\n"
+               "                 [--baseline <other zip_bench>] [work folder]\n"
                "       zip_bench --extract <archive> <target folder> [--test]\n"
                "       zip_bench --floor <archive>\n");
   return 2;
@@ -355,7 +360,7 @@ int main(int argc, char** argv) {
   if (!args.empty() && args[0] == "--floor") return args.size() == 2 ? Floor(args[1]) : Usage();
 
   int rounds = 3, smallEntries = 20000;
-  std::string only;
+  std::string only, baseline;
   bool fresh = false;
   fs::path work = fs::path(ZIP_BENCH_WORK_DIR);
   for (size_t i = 0; i < args.size(); ++i) {
@@ -364,6 +369,7 @@ int main(int argc, char** argv) {
     else if (args[i] == "--small-entries" && hasValue) smallEntries = std::max(1, std::atoi(args[++i].c_str()));
     else if (args[i] == "--only" && hasValue) only = args[++i];
     else if (args[i] == "--fresh") fresh = true;
+    else if (args[i] == "--baseline" && hasValue) baseline = fs::absolute(args[++i]).string();
     else if (!args[i].empty() && args[i][0] != '-') work = args[i];
     else return Usage();
   }
@@ -383,12 +389,12 @@ int main(int argc, char** argv) {
   if (only.empty() || only == "small") {
     const fs::path archive = work / ("small-" + std::to_string(smallEntries) + ".zip");
     if (!MakeArchive(archive, {"small", std::to_string(smallEntries), archive.string()}, fresh)) return 1;
-    Bench("(a) many small files", work, archive, bench::SmallShape(smallEntries), self, rounds, false);
+    Bench("(a) many small files", work, archive, bench::SmallShape(smallEntries), self, baseline, rounds, false);
   }
   if (only.empty() || only == "large") {
     const fs::path archive = work / "large.zip";
     if (!MakeArchive(archive, {"large", archive.string()}, fresh)) return 1;
-    Bench("(b) eight large files", work, archive, bench::LargeShape(), self, rounds, true);
+    Bench("(b) eight large files", work, archive, bench::LargeShape(), self, baseline, rounds, true);
   }
   return 0;
 }
