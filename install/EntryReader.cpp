@@ -7,7 +7,9 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -156,43 +158,84 @@ void ZipCryptoKeys::decrypt(unsigned char* data, size_t size) {
   key2 = k2;
 }
 
-PipelinedRead ReadZipCryptoDeflated(zip* archive, uint64_t index, const std::string& password,
-                                    const std::function<bool(const char*, size_t)>& write,
-                                    const std::function<void()>& pump, int64_t pumpInterval,
-                                    std::vector<char>& out, std::vector<unsigned char>& blockMemory) {
-  PipelinedRead result;
-  zip_stat_t st;
-  zip_stat_init(&st);
-  if (password.empty() || out.empty() || zip_stat_index(archive, index, 0, &st) != 0 ||
-      (st.valid & ZIP_STAT_COMP_SIZE) == 0 || st.encryption_method != ZIP_EM_TRAD_PKWARE ||
-      st.comp_method != ZIP_CM_DEFLATE || st.comp_size <= kHeaderSize)
-    return result;
-  // libzip's own opening decides on the password (and reports what can fail up to there): only
-  // an entry it opens is read here.
-  {
-    std::unique_ptr<zip_file_t, FileCloser> check(
-        zip_fopen_index_encrypted(archive, index, ZIP_FL_COMPRESSED, password.c_str()));
-    if (!check) return result;
-  }
-  std::unique_ptr<zip_file_t, FileCloser> stored(zip_fopen_index_encrypted(archive, index, ZIP_FL_ENCRYPTED, nullptr));
-  if (!stored) return result;
-  unsigned char header[kHeaderSize];
-  if (zip_fread(stored.get(), header, kHeaderSize) != static_cast<zip_int64_t>(kHeaderSize)) return result;
-  ZipCryptoKeys keys(password);
-  keys.decrypt(header, kHeaderSize);
+namespace {
 
-  z_stream z{};
-  if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return result;
-  std::unique_ptr<z_stream, InflateEnd> inflating(&z);
-  std::unique_ptr<DecryptPipe> pipe;
-  try {
-    if (blockMemory.size() != kBlockCount * kBlockSize) blockMemory.resize(kBlockCount * kBlockSize);
-    pipe = std::make_unique<DecryptPipe>(keys, blockMemory.data());
-  } catch (const std::exception&) {
-    return result;  // no thread or no memory: read the direct way
+// The entry's stored data, decrypted, block by block, for inflating.
+class StoredData {
+ public:
+  virtual ~StoredData() = default;
+  // The next block, valid until the next call; null at the end, or on a read error (failed).
+  virtual const unsigned char* Next(size_t& size) = 0;
+  bool failed = false;
+  int zipError = 0, systemError = 0;
+
+ protected:
+  void SetFailed(zip_file_t* file) {
+    zip_error_t* error = zip_file_get_error(file);
+    failed = true;
+    zipError = zip_error_code_zip(error);
+    systemError = zip_error_code_system(error);
+  }
+};
+
+// ZipCrypto: the encrypted data read here, decrypted on the worker.
+class ZipCryptoData : public StoredData {
+ public:
+  ZipCryptoData(std::unique_ptr<zip_file_t, FileCloser> file, const ZipCryptoKeys& keys, unsigned char* memory)
+      : file(std::move(file)), pipe(keys, memory) {}
+  const unsigned char* Next(size_t& size) override {
+    pipe.Release();  // inflate has taken all of the previous one
+    while (!end) {
+      unsigned char* block = pipe.FreeBlock();
+      if (block == nullptr) break;
+      const zip_int64_t n = zip_fread(file.get(), block, kBlockSize);
+      if (n <= 0) {
+        end = true;
+        if (n < 0) SetFailed(file.get());
+        break;
+      }
+      pipe.Submit(static_cast<size_t>(n));
+    }
+    // A read error stands behind the blocks read before it, as it stands in the data.
+    return pipe.Pending() ? pipe.Take(size) : nullptr;
   }
 
-  // From here on the outcome is this function's.
+ private:
+  std::unique_ptr<zip_file_t, FileCloser> file;
+  DecryptPipe pipe;  // after file: stopped and joined before the file is closed
+  bool end = false;
+};
+
+// WinZip AES: read and decrypted by libzip, which checks the authentication code once the
+// data has been read to its end.
+class LibzipData : public StoredData {
+ public:
+  LibzipData(std::unique_ptr<zip_file_t, FileCloser> file, unsigned char* block) : file(std::move(file)), block(block) {}
+  const unsigned char* Next(size_t& size) override {
+    if (end) return nullptr;
+    const zip_int64_t n = zip_fread(file.get(), block, kBlockSize);
+    if (n <= 0) {
+      end = true;
+      if (n < 0) SetFailed(file.get());
+      return nullptr;
+    }
+    size = static_cast<size_t>(n);
+    return block;
+  }
+
+ private:
+  std::unique_ptr<zip_file_t, FileCloser> file;
+  unsigned char* block;
+  bool end = false;
+};
+
+// Inflates the data as libzip does it: more input only when inflate can make no progress
+// without it; the end of the data before the end of the stream is no error of its own (the CRC
+// tells). What follows the end of the stream is read only where it is authenticated (readToEnd).
+EntryRead Inflate(StoredData& data, z_stream& z, bool readToEnd, const zip_stat_t& st,
+                  const std::function<bool(const char*, size_t)>& write, const std::function<void()>& pump,
+                  int64_t pumpInterval, std::vector<char>& out) {
+  EntryRead result;
   uLong crc = crc32(0, nullptr, 0);
   int64_t nextPump = pumpInterval;
   size_t have = 0;  // bytes of out filled
@@ -208,38 +251,17 @@ PipelinedRead ReadZipCryptoDeflated(zip* archive, uint64_t index, const std::str
     }
     return true;
   };
-  const auto fail = [&](PipelinedRead::Outcome outcome, int zipError, int systemError) {
+  const auto finish = [&](EntryRead::Outcome outcome, int zipError = 0, int systemError = 0) {
     result.outcome = outcome;
     result.zipError = zipError;
     result.systemError = systemError;
     return result;
   };
-
-  bool readFailed = false, readEnd = false;
-  int readError = 0, readSystemError = 0;
-  const auto fillBlocks = [&]() {
-    while (!readEnd) {
-      unsigned char* block = pipe->FreeBlock();
-      if (block == nullptr) return;
-      const zip_int64_t n = zip_fread(stored.get(), block, kBlockSize);
-      if (n <= 0) {
-        readEnd = true;
-        if (n < 0) {
-          zip_error_t* error = zip_file_get_error(stored.get());
-          readFailed = true;
-          readError = zip_error_code_zip(error);
-          readSystemError = zip_error_code_system(error);
-        }
-        return;
-      }
-      pipe->Submit(static_cast<size_t>(n));
-    }
+  const auto failRead = [&]() {
+    if (!flush()) return finish(EntryRead::WriteFailed);
+    return finish(EntryRead::ZipError, data.zipError, data.systemError);
   };
 
-  // Inflating as libzip does it: more input only when inflate can make no progress without it;
-  // the end of the stored data before the end of the stream is no error of its own (the CRC
-  // tells), data after the end of the stream is ignored.
-  fillBlocks();
   while (true) {
     z.next_out = reinterpret_cast<Bytef*>(out.data() + have);
     z.avail_out = static_cast<uInt>(out.size() - have);
@@ -248,27 +270,81 @@ PipelinedRead ReadZipCryptoDeflated(zip* archive, uint64_t index, const std::str
     if (rc == Z_STREAM_END) break;
     const bool needsInput = rc == Z_BUF_ERROR && z.avail_in == 0;
     if (rc != Z_OK && !needsInput) {
-      if (!flush()) return fail(PipelinedRead::WriteFailed, 0, 0);
-      return fail(PipelinedRead::ZipError, ZIP_ER_ZLIB, rc);
+      if (!flush()) return finish(EntryRead::WriteFailed);
+      return finish(EntryRead::ZipError, ZIP_ER_ZLIB, rc);
     }
-    if (have == out.size() && !flush()) return fail(PipelinedRead::WriteFailed, 0, 0);
+    if (have == out.size() && !flush()) return finish(EntryRead::WriteFailed);
     if (!needsInput) continue;
-    pipe->Release();  // inflate has taken all of it
-    fillBlocks();
-    if (!pipe->Pending()) {
-      if (readFailed) {
-        if (!flush()) return fail(PipelinedRead::WriteFailed, 0, 0);
-        return fail(PipelinedRead::ZipError, readError, readSystemError);
-      }
+    size_t size = 0;
+    const unsigned char* block = data.Next(size);
+    if (block == nullptr) {
+      if (data.failed) return failRead();
       break;
     }
-    size_t size = 0;
-    z.next_in = const_cast<Bytef*>(pipe->Take(size));
+    z.next_in = const_cast<Bytef*>(block);
     z.avail_in = static_cast<uInt>(size);
   }
-  if (!flush()) return fail(PipelinedRead::WriteFailed, 0, 0);
-  pipe.reset();
-  if ((st.valid & ZIP_STAT_CRC) && static_cast<uint32_t>(crc) != st.crc) return fail(PipelinedRead::ZipError, ZIP_ER_CRC, 0);
-  result.outcome = PipelinedRead::Done;
-  return result;
+  if (!flush()) return finish(EntryRead::WriteFailed);
+  if (readToEnd) {
+    size_t size = 0;
+    while (data.Next(size) != nullptr) {
+    }
+    if (data.failed) return failRead();
+  }
+  if ((st.valid & ZIP_STAT_CRC) && static_cast<uint32_t>(crc) != st.crc) return finish(EntryRead::ZipError, ZIP_ER_CRC);
+  return finish(EntryRead::Done);
+}
+
+}  // namespace
+
+EntryRead ReadDeflatedEntry(zip* archive, uint64_t index, StoredDataWay way, const std::string& password,
+                            const std::function<bool(const char*, size_t)>& write, const std::function<void()>& pump,
+                            int64_t pumpInterval, std::vector<char>& out, std::vector<unsigned char>& blockMemory) {
+  const EntryRead notTaken;
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (password.empty() || out.empty() || zip_stat_index(archive, index, 0, &st) != 0 ||
+      (st.valid & (ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD)) !=
+          (ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD) ||
+      st.comp_method != ZIP_CM_DEFLATE)
+    return notTaken;
+  const bool zipCrypto = way == StoredDataWay::ZipCryptoOnWorker;
+  if (zipCrypto ? st.encryption_method != ZIP_EM_TRAD_PKWARE || st.comp_size <= kHeaderSize
+                : st.encryption_method != ZIP_EM_AES_128 && st.encryption_method != ZIP_EM_AES_192 &&
+                      st.encryption_method != ZIP_EM_AES_256)
+    return notTaken;
+
+  // libzip opens the data decrypted but not inflated: its own opening decides on the password
+  // and reports what can fail up to there (the direct way then reports it as before).
+  std::unique_ptr<zip_file_t, FileCloser> decrypted(
+      zip_fopen_index_encrypted(archive, index, ZIP_FL_COMPRESSED, password.c_str()));
+  if (!decrypted) return notTaken;
+  z_stream z{};
+  if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return notTaken;
+  const std::unique_ptr<z_stream, InflateEnd> inflating(&z);
+  try {
+    if (blockMemory.size() != kBlockCount * kBlockSize) blockMemory.resize(kBlockCount * kBlockSize);
+  } catch (const std::bad_alloc&) {
+    return notTaken;
+  }
+  if (!zipCrypto) {
+    LibzipData data(std::move(decrypted), blockMemory.data());
+    return Inflate(data, z, true, st, write, pump, pumpInterval, out);
+  }
+
+  // ZipCrypto: the data again, as stored, for decrypting on the worker.
+  decrypted.reset();
+  std::unique_ptr<zip_file_t, FileCloser> stored(zip_fopen_index_encrypted(archive, index, ZIP_FL_ENCRYPTED, nullptr));
+  if (!stored) return notTaken;
+  unsigned char header[kHeaderSize];
+  if (zip_fread(stored.get(), header, kHeaderSize) != static_cast<zip_int64_t>(kHeaderSize)) return notTaken;
+  ZipCryptoKeys keys(password);
+  keys.decrypt(header, kHeaderSize);
+  std::unique_ptr<ZipCryptoData> data;
+  try {
+    data = std::make_unique<ZipCryptoData>(std::move(stored), keys, blockMemory.data());
+  } catch (const std::exception&) {
+    return notTaken;  // no thread: the direct way
+  }
+  return Inflate(*data, z, false, st, write, pump, pumpInterval, out);
 }

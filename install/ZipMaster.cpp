@@ -21,8 +21,8 @@ namespace {
 
 constexpr size_t kBufferSize = 256 * 1024;      // the one read buffer: memory stays bounded
 constexpr int64_t kPumpInterval = 1024 * 1024;  // bytes between two message pumps
-// ZipCrypto entries from this size on are decrypted on a worker thread (EntryReader.h); smaller
-// ones are read directly, without a thread start per file.
+// Deflated ZipCrypto entries from this size on are decrypted on a worker thread (EntryReader.h);
+// smaller ones are read directly, without a thread start per file.
 constexpr int64_t kPipelineThreshold = 1024 * 1024;
 constexpr const wchar_t* kPartialSuffix = L".~setup-partial";
 
@@ -427,15 +427,19 @@ int TZipMaster::ReadEntry(const ZipDirEntry& entry, const std::wstring& display,
   };
   if (buffer.size() != kBufferSize) buffer.resize(kBufferSize);
 
-  if (entry.encryptionMethod == ZIP_EM_TRAD_PKWARE && entry.compressionMethod == ZIP_CM_DEFLATE &&
-      entry.UncompressedSize >= kPipelineThreshold && !passwordUtf8.empty()) {
-    const PipelinedRead read =
-        ReadZipCryptoDeflated(za, entry.index, passwordUtf8, write, pumpMessages, kPumpInterval, buffer, blocks);
+  const bool aes = entry.encryptionMethod == ZIP_EM_AES_128 || entry.encryptionMethod == ZIP_EM_AES_192 ||
+                   entry.encryptionMethod == ZIP_EM_AES_256;
+  const bool largeZipCrypto =
+      entry.encryptionMethod == ZIP_EM_TRAD_PKWARE && entry.UncompressedSize >= kPipelineThreshold;
+  if (entry.compressionMethod == ZIP_CM_DEFLATE && (aes || largeZipCrypto) && !passwordUtf8.empty()) {
+    const EntryRead read =
+        ReadDeflatedEntry(za, entry.index, aes ? StoredDataWay::AesByLibzip : StoredDataWay::ZipCryptoOnWorker,
+                          passwordUtf8, write, pumpMessages, kPumpInterval, buffer, blocks);
     switch (read.outcome) {
-      case PipelinedRead::NotTaken: break;  // read directly below
-      case PipelinedRead::Done: return checkLength(read.written);
-      case PipelinedRead::WriteFailed: return failWrite();
-      case PipelinedRead::ZipError: {
+      case EntryRead::NotTaken: break;  // read directly below
+      case EntryRead::Done: return checkLength(read.written);
+      case EntryRead::WriteFailed: return failWrite();
+      case EntryRead::ZipError: {
         zip_error_t error;
         zip_error_init(&error);
         zip_error_set(&error, read.zipError, read.systemError);

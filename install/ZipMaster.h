@@ -194,7 +194,7 @@ class TZipMaster {
   // Exact names to their positions in entries, so selecting one entry costs no scan.
   std::unordered_multimap<std::wstring_view, size_t> byName;
   std::vector<char> buffer;
-  std::vector<unsigned char> blocks;  // large ZipCrypto entries' blocks in flight (EntryReader.h)
+  std::vector<unsigned char> blocks;  // blocks in flight of encrypted entries read by EntryReader.h
 
   int errCode = 0;
   std::wstring errMessage;

@@ -554,6 +554,28 @@ TEST(ZipMaster, DamagedEntryFailsAndLeavesNothing) {
   EXPECT_TRUE(Tree(dir.path / "out").empty());
 }
 
+// 7-Zip's AES entries carry no CRC (AE-2): only the authentication code shows damage. These
+// flipped bits leave a stream that inflates, to the wrong text.
+TEST(ZipMaster, DamagedAesEntryWithoutCrcFailsOnItsAuthenticationCode) {
+  TempDir dir;
+  const std::string good = ReadAll(Fs(Fixture("7zip-aes256.zip")));
+  const size_t name = good.find("big.txt");  // in its local header: the data follows
+  for (const auto& [offset, bit] : {std::pair{2000, 0}, std::pair{10751, 3}, std::pair{19502, 0}}) {
+    SCOPED_TRACE(offset);
+    std::string data = good;
+    data[name + static_cast<size_t>(offset)] ^= static_cast<char>(1 << bit);
+    WriteAll(dir.path / "data.dat", data);
+    TempDir out;
+    Zip z;
+    OpenForInstall(z, Text(dir.path / "data.dat"));
+    EXPECT_EQ(z.ExtractAsInstallRun(z.IndexOf(L"big.txt"), out.folder()), zmDamagedEntry);
+    EXPECT_EQ(z.zm.ErrMessage(), L"Der Eintrag \"big.txt\" ist beschädigt oder das Kennwort ist falsch: Prüfsumme falsch.");
+    EXPECT_TRUE(Tree(out.path).empty());
+    std::ostringstream stream;
+    EXPECT_EQ(z.zm.ExtractEntryTo(z.IndexOf(L"big.txt"), stream), zmDamagedEntry);
+  }
+}
+
 TEST(ZipMaster, HostileNamesAreRefusedAndNothingLeavesBaseDir) {
   const char* const hostile[] = {
       "../evil.txt", "a/../../evil.txt", "..\\evil.txt", "a\\..\\..\\evil.txt", "/abs.txt", "\\abs.txt",
