@@ -18,7 +18,7 @@ constexpr size_t kBlockCount = 8;         // blocks in flight: 512 KiB, whatever
 // The calling thread is the faster one: it waits for this many decrypted blocks at once, so that
 // the worker wakes it once per batch and not once per block.
 constexpr size_t kBatch = 4;
-constexpr size_t kHeaderSize = 12;        // the encryption header in front of the data
+constexpr size_t kHeaderSize = 12;  // the encryption header in front of the data
 
 const z_crc_t* CrcTable() {
   static const z_crc_t* const table = get_crc_table();

@@ -456,7 +456,7 @@ int TZipMaster::ReadEntry(const ZipDirEntry& entry, const std::wstring& display,
   while (true) {
     const zip_int64_t n = zip_fread(file.get(), buffer.data(), buffer.size());
     if (n < 0) return failZip(zip_file_get_error(file.get()));
-    if (n == 0) break;  // end of data: the CRC (or AES authentication code) has been checked
+    if (n == 0) break;  // end of data: the CRC (of a stored AES entry also the authentication code) has been checked
     if (write && !write(buffer.data(), static_cast<size_t>(n))) return failWrite();
     written += n;
     if (written >= nextPump) {
