@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "install/EntryFile.h"
+#include "install/EntryReader.h"
 #include "install/ZipEntryName.h"
 #include "install/ZipMask.h"
 #include "install/ZipNameDecode.h"
@@ -21,6 +22,9 @@ namespace {
 constexpr size_t kBufferSize = 256 * 1024;      // the one read buffer: memory stays bounded
 constexpr int64_t kPumpInterval = 1024 * 1024;  // bytes between two message pumps
 constexpr zip_int64_t kPumpEntries = 256;       // listed entries between two message pumps
+// Deflated ZipCrypto entries from this size on are decrypted on a worker thread (EntryReader.h);
+// smaller ones are read directly, without a thread start per file.
+constexpr int64_t kPipelineThreshold = 1024 * 1024;
 constexpr const wchar_t* kPartialSuffix = L".~setup-partial";
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -396,7 +400,6 @@ int TZipMaster::ReadEntry(const ZipDirEntry& entry, const std::wstring& display,
                                    L" lässt sich nicht entpacken: Verfahren nicht unterstützt (Kompression " +
                                    std::to_wstring(entry.compressionMethod) + L", Verschlüsselung " +
                                    std::to_wstring(entry.encryptionMethod) + L").");
-  unique_zip_file file(zip_fopen_index_encrypted(za, entry.index, 0, passwordUtf8.empty() ? nullptr : passwordUtf8.c_str()));
   const auto failZip = [&](zip_error_t* error) {
     const int code = ClassifyZipError(error);
     std::wstring text;
@@ -412,16 +415,47 @@ int TZipMaster::ReadEntry(const ZipDirEntry& entry, const std::wstring& display,
     }
     return Fail(code, text, SystemCodeOf(error));
   };
-  if (!file) return failZip(zip_get_error(za));
-
+  const auto checkLength = [&](int64_t written) {
+    if (written != entry.UncompressedSize)
+      return Fail(zmDamagedEntry, L"Der Eintrag " + Quoted(entry.FileName) + L" ist beschädigt: falsche Länge.");
+    return static_cast<int>(zmOk);
+  };
+  const auto failWrite = [&]() {
+    return Fail(zmWriteFailed, L"Die Datei " + Quoted(display) + L" kann nicht geschrieben werden.");
+  };
   if (buffer.size() != kBufferSize) buffer.resize(kBufferSize);
+
+  const bool aes = entry.encryptionMethod == ZIP_EM_AES_128 || entry.encryptionMethod == ZIP_EM_AES_192 ||
+                   entry.encryptionMethod == ZIP_EM_AES_256;
+  const bool largeZipCrypto =
+      entry.encryptionMethod == ZIP_EM_TRAD_PKWARE && entry.UncompressedSize >= kPipelineThreshold;
+  if (entry.compressionMethod == ZIP_CM_DEFLATE && (aes || largeZipCrypto) && !passwordUtf8.empty()) {
+    const EntryRead read =
+        ReadDeflatedEntry(za, entry.index, aes ? StoredDataWay::AesByLibzip : StoredDataWay::ZipCryptoOnWorker,
+                          passwordUtf8, write, pumpMessages, kPumpInterval, buffer, blocks);
+    switch (read.outcome) {
+      case EntryRead::NotTaken: break;  // read directly below
+      case EntryRead::Done: return checkLength(read.written);
+      case EntryRead::WriteFailed: return failWrite();
+      case EntryRead::ZipError: {
+        zip_error_t error;
+        zip_error_init(&error);
+        zip_error_set(&error, read.zipError, read.systemError);
+        const int rc = failZip(&error);
+        zip_error_fini(&error);
+        return rc;
+      }
+    }
+  }
+
+  unique_zip_file file(zip_fopen_index_encrypted(za, entry.index, 0, passwordUtf8.empty() ? nullptr : passwordUtf8.c_str()));
+  if (!file) return failZip(zip_get_error(za));
   int64_t written = 0, nextPump = kPumpInterval;
   while (true) {
     const zip_int64_t n = zip_fread(file.get(), buffer.data(), buffer.size());
     if (n < 0) return failZip(zip_file_get_error(file.get()));
-    if (n == 0) break;  // end of data: the CRC (or AES authentication code) has been checked
-    if (write && !write(buffer.data(), static_cast<size_t>(n)))
-      return Fail(zmWriteFailed, L"Die Datei " + Quoted(display) + L" kann nicht geschrieben werden.");
+    if (n == 0) break;  // end of data: the CRC (of a stored AES entry also the authentication code) has been checked
+    if (write && !write(buffer.data(), static_cast<size_t>(n))) return failWrite();
     written += n;
     if (written >= nextPump) {
       nextPump = written + kPumpInterval;
@@ -435,9 +469,7 @@ int TZipMaster::ReadEntry(const ZipDirEntry& entry, const std::wstring& display,
     zip_error_fini(&error);
     return result;
   }
-  if (written != entry.UncompressedSize)
-    return Fail(zmDamagedEntry, L"Der Eintrag " + Quoted(entry.FileName) + L" ist beschädigt: falsche Länge.");
-  return zmOk;
+  return checkLength(written);
 }
 
 int TZipMaster::Fail(int code, const std::wstring& text, uint32_t systemCode) {

@@ -209,6 +209,7 @@ class TZipMaster {
   // Exact names to their positions in entries, so selecting one entry costs no scan.
   std::unordered_multimap<std::wstring_view, size_t> byName;
   std::vector<char> buffer;
+  std::vector<unsigned char> blocks;  // blocks in flight of encrypted entries read by EntryReader.h
 
   WrittenFile lastWritten;
   int errCode = 0;

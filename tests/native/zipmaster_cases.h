@@ -9,9 +9,13 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <set>
+#include <sstream>
+#include <streambuf>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "install/ZipEntryName.h"
@@ -121,12 +125,120 @@ inline void WriteZip(const fs::path& file, const std::vector<RawEntry>& items) {
   ASSERT_EQ(zip_close(za), 0);
 }
 
+// The text of "seq 1 <last>": big.txt of the tool-made fixtures.
+inline std::string SeqText(int last) {
+  std::string text;
+  for (int i = 1; i <= last; ++i) text += std::to_string(i) + "\n";
+  return text;
+}
+
+// Text with stretches of random bytes, like the add-on's large files: deflate writes both
+// compressed and stored blocks for it.
+inline std::string LargeContent(size_t size, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::string data;
+  data.reserve(size + 64);
+  while (data.size() < size) {
+    if (rng() % 4 == 0) {
+      for (int i = 0; i < 3000; ++i) data += static_cast<char>(rng());
+    } else {
+      for (int i = 0; i < 60; ++i) data += "Haltestelle " + std::to_string(rng() % 1000) + " Linie 7\n";
+    }
+  }
+  data.resize(size);
+  return data;
+}
+
+// An archive written with libzip whose files are all encrypted with kPassword (ZIP_EM_TRAD_PKWARE
+// or ZIP_EM_AES_256), deflated at level 1; no data descriptors, so the headers hold the sizes.
+inline void WriteEncryptedZip(const fs::path& file, const std::vector<RawEntry>& items, zip_uint16_t method) {
+  int err = 0;
+  const std::u8string u8 = file.u8string();
+  zip_t* za = zip_open(reinterpret_cast<const char*>(u8.c_str()), ZIP_CREATE | ZIP_TRUNCATE, &err);
+  ASSERT_NE(za, nullptr) << err;
+  const std::string password = WideToUtf8(kPassword);
+  for (const RawEntry& item : items) {
+    zip_source_t* src = zip_source_buffer(za, item.data.data(), item.data.size(), 0);
+    const zip_int64_t index = zip_file_add(za, item.name.c_str(), src, ZIP_FL_ENC_GUESS);
+    ASSERT_GE(index, 0) << item.name;
+    const auto i = static_cast<zip_uint64_t>(index);
+    ASSERT_EQ(zip_set_file_compression(za, i, ZIP_CM_DEFLATE, 1), 0);
+    ASSERT_EQ(zip_file_set_encryption(za, i, method, password.c_str()), 0);
+  }
+  ASSERT_EQ(zip_close(za), 0);
+}
+
+// Where an entry of such an archive lies: its local header, its stored data (after the
+// encryption header), and its central directory record.
+struct EntryLayout {
+  size_t local = 0, data = 0, storedSize = 0, central = 0;
+};
+inline uint32_t Le(const std::string& bytes, size_t at, int width) {
+  uint32_t v = 0;
+  for (int i = width - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(bytes[at + static_cast<size_t>(i)]);
+  return v;
+}
+inline EntryLayout LayoutOf(const std::string& bytes, const std::string& name) {
+  EntryLayout e;
+  for (size_t at = 0; (at = bytes.find("PK\x03\x04", at)) != std::string::npos; ++at)
+    if (bytes.compare(at + 30, name.size(), name) == 0 && Le(bytes, at + 26, 2) == name.size()) {
+      e.local = at;
+      break;
+    }
+  e.data = e.local + 30 + Le(bytes, e.local + 26, 2) + Le(bytes, e.local + 28, 2);
+  e.storedSize = Le(bytes, e.local + 18, 4);
+  for (size_t at = 0; (at = bytes.find("PK\x01\x02", at)) != std::string::npos; ++at)
+    if (bytes.compare(at + 46, name.size(), name) == 0) {
+      e.central = at;
+      break;
+    }
+  return e;
+}
+inline void SetLe32(std::string& bytes, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) bytes[at + static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
+}
+
+// The buffer of an output stream: keeps up to limit bytes, then fails like a full disk; notes
+// the threads that write to it.
+class LimitedSink : public std::streambuf {
+ public:
+  explicit LimitedSink(size_t limit = std::string::npos) : limit(limit) {}
+  std::string data;
+  std::set<std::thread::id> writers;
+
+ protected:
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    writers.insert(std::this_thread::get_id());
+    const size_t room = limit - std::min(limit, data.size());
+    const size_t take = std::min(room, static_cast<size_t>(n));
+    data.append(s, take);
+    return static_cast<std::streamsize>(take);
+  }
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char ch = traits_type::to_char_type(c);
+    return xsputn(&ch, 1) == 1 ? c : traits_type::eof();
+  }
+
+ private:
+  size_t limit;
+};
+
+// The threads that wrote a log line (LogProc is a plain function).
+inline std::set<std::thread::id> logThreads;
+
 // The component with its messages collected; its log lines stay out of the test output.
 struct Zip {
   Zip() {
-    LogProc = [](int32_t, const std::wstring&) {};
-    zm.showMessage = [this](const std::wstring& text) { messages.push_back(text); };
-    zm.pumpMessages = [this] { ++pumps; };
+    LogProc = [](int32_t, const std::wstring&) { logThreads.insert(std::this_thread::get_id()); };
+    zm.showMessage = [this](const std::wstring& text) {
+      messages.push_back(text);
+      reportThreads.insert(std::this_thread::get_id());
+    };
+    zm.pumpMessages = [this] {
+      ++pumps;
+      reportThreads.insert(std::this_thread::get_id());
+    };
   }
   // The install run's calls for one entry: select it, point ExtrBaseDir at the entry's own
   // target folder (created when missing, as the run does), extract.
@@ -148,6 +260,7 @@ struct Zip {
   TZipMaster zm;
   std::vector<std::wstring> messages;
   int pumps = 0;
+  std::set<std::thread::id> reportThreads;  // where showMessage and pumpMessages ran
 };
 
 inline void OpenForInstall(Zip& z, const std::wstring& archive) {
@@ -238,7 +351,7 @@ TEST_P(ZipFixture, ExtractsEveryEntryAsTheInstallRunDoes) {
   EXPECT_EQ(ReadAll(Fs(target + L"maps\\Ostrauwen\\global.cfg")), kGlobalCfg);
   EXPECT_EQ(ReadAll(Fs(target + kUmlautEntry)), kUmlautText);
   EXPECT_EQ(fs::file_size(Fs(target + L"big.txt")), static_cast<uintmax_t>(kBigSize));
-  EXPECT_EQ(ReadAll(Fs(target + L"big.txt")).substr(0, 6), "1\n2\n3\n");
+  EXPECT_EQ(ReadAll(Fs(target + L"big.txt")), SeqText(400000));
   EXPECT_GE(z.pumps, 2);  // the 2.7 MB entry pumps about once per MiB
   std::set<std::string> expected{"Spiele", "Spiele/Drivona 2", "Spiele/Drivona 2/maps", "Spiele/Drivona 2/maps/Ostrauwen",
                                  "Spiele/Drivona 2/maps/Ostrauwen/global.cfg", "Spiele/Drivona 2/Straßen",
@@ -470,6 +583,28 @@ TEST(ZipMaster, DamagedEntryFailsAndLeavesNothing) {
   EXPECT_TRUE(Tree(dir.path / "out").empty());
 }
 
+// 7-Zip's AES entries carry no CRC (AE-2): only the authentication code shows damage. These
+// flipped bits leave a stream that inflates, to the wrong text.
+TEST(ZipMaster, DamagedAesEntryWithoutCrcFailsOnItsAuthenticationCode) {
+  TempDir dir;
+  const std::string good = ReadAll(Fs(Fixture("7zip-aes256.zip")));
+  const size_t name = good.find("big.txt");  // in its local header: the data follows
+  for (const auto& [offset, bit] : {std::pair{2000, 0}, std::pair{10751, 3}, std::pair{19502, 0}}) {
+    SCOPED_TRACE(offset);
+    std::string data = good;
+    data[name + static_cast<size_t>(offset)] ^= static_cast<char>(1 << bit);
+    WriteAll(dir.path / "data.dat", data);
+    TempDir out;
+    Zip z;
+    OpenForInstall(z, Text(dir.path / "data.dat"));
+    EXPECT_EQ(z.ExtractAsInstallRun(z.IndexOf(L"big.txt"), out.folder()), zmDamagedEntry);
+    EXPECT_EQ(z.zm.ErrMessage(), L"Der Eintrag \"big.txt\" ist beschädigt oder das Kennwort ist falsch: Prüfsumme falsch.");
+    EXPECT_TRUE(Tree(out.path).empty());
+    std::ostringstream stream;
+    EXPECT_EQ(z.zm.ExtractEntryTo(z.IndexOf(L"big.txt"), stream), zmDamagedEntry);
+  }
+}
+
 TEST(ZipMaster, HostileNamesAreRefusedAndNothingLeavesBaseDir) {
   const char* const hostile[] = {
       "../evil.txt", "a/../../evil.txt", "..\\evil.txt", "a\\..\\..\\evil.txt", "/abs.txt", "\\abs.txt",
@@ -626,6 +761,172 @@ TEST(ZipMaster, SettingsReadBackAsSet) {
   EXPECT_EQ(zm.ExtrBaseDir(), L"D:\\Spiele\\Drivona 2\\maps\\Ostrauwen\\");
   EXPECT_EQ(zm.Count(), 0);
   EXPECT_NE(zm.Extract(), 0);  // no archive; no hook set, so nothing is shown
+}
+
+// Entries on both sides of the size from which ZipCrypto entries are decrypted on a worker
+// thread, and a large one: the same bytes on disk and in a stream, with ZipCrypto and AES;
+// writes, message pumps and reports happen on the calling thread only.
+inline const std::vector<RawEntry>& LargeFiles() {
+  static const std::vector<RawEntry> files = {{"unter.bin", LargeContent((1 << 20) - 1, 1)},
+                                              {"grenze.bin", LargeContent(1 << 20, 2)},
+                                              {"gross.bin", LargeContent((3 << 20) + 17, 3)}};
+  return files;
+}
+
+TEST(ZipMaster, LargeEntriesExtractIdenticallyOnTheCallingThread) {
+  const std::set<std::thread::id> caller{std::this_thread::get_id()};
+  for (const zip_uint16_t method : {ZIP_EM_TRAD_PKWARE, ZIP_EM_AES_256}) {
+    SCOPED_TRACE(method);
+    TempDir dir;
+    WriteEncryptedZip(dir.path / "data.dat", LargeFiles(), method);
+    Zip z;
+    OpenForInstall(z, Text(dir.path / "data.dat"));
+    ASSERT_EQ(z.zm.Count(), 3);
+    logThreads.clear();
+    for (int i = 0; i < z.zm.Count(); ++i) EXPECT_EQ(z.ExtractAsInstallRun(i, dir.folder() + L"ziel\\"), zmOk);
+    for (const RawEntry& f : LargeFiles()) EXPECT_TRUE(ReadAll(dir.path / "ziel" / f.name) == f.data) << f.name;
+    EXPECT_EQ(Tree(dir.path / "ziel"), (std::set<std::string>{"unter.bin", "grenze.bin", "gross.bin"}));
+    EXPECT_GE(z.pumps, 4);  // one per MiB written: 1 + 3
+
+    LimitedSink sink;
+    std::ostream out(&sink);
+    EXPECT_EQ(z.zm.ExtractEntryTo(z.IndexOf(L"gross.bin"), out), zmOk);
+    EXPECT_TRUE(sink.data == LargeFiles()[2].data);
+    EXPECT_EQ(sink.writers, caller);
+
+    z.zm.setExtrOptions(z.zm.ExtrOptions() + ExtrTest);  // read and verify only
+    z.zm.FSpecArgs() = {L"*.*"};
+    z.zm.setExtrBaseDir(dir.folder() + L"test\\");
+    EXPECT_EQ(z.zm.Extract(), zmOk);
+    EXPECT_FALSE(fs::exists(dir.path / "test"));
+    EXPECT_TRUE(z.messages.empty()) << testing::PrintToString(z.messages);
+    EXPECT_EQ(z.reportThreads, caller);
+    EXPECT_TRUE(logThreads.empty());
+  }
+}
+
+// libzip's own reading of an entry, opened and read to its end as the component did before it
+// read large entries itself: the error it meets, or ZIP_ER_OK.
+inline int LibzipReadError(const fs::path& archive, const char* name) {
+  int code = 0;
+  const std::u8string u8 = archive.u8string();
+  zip_t* za = zip_open(reinterpret_cast<const char*>(u8.c_str()), ZIP_RDONLY, &code);
+  if (za == nullptr) return code;
+  zip_file_t* file = zip_fopen_encrypted(za, name, 0, WideToUtf8(kPassword).c_str());
+  code = file == nullptr ? zip_error_code_zip(zip_get_error(za)) : ZIP_ER_OK;
+  if (file != nullptr) {
+    std::vector<char> block(1 << 16);
+    zip_int64_t n = 0;
+    while ((n = zip_fread(file, block.data(), block.size())) > 0) {
+    }
+    if (n < 0) code = zip_error_code_zip(zip_file_get_error(file));
+    zip_fclose(file);
+  }
+  zip_discard(za);
+  return code;
+}
+
+// Damage in a large ZipCrypto entry: the code and the message that libzip's direct reading
+// gives, on disk and in a stream, reported on the calling thread; no file is left. The
+// encryption header is random, so where a flipped byte leads (a stream that cannot be inflated,
+// or one that inflates to the wrong CRC) differs from one archive to the next: libzip's reading
+// of the same archive says which to expect.
+TEST(ZipMaster, DamagedLargeEntryFailsWithTheUsualReportAndLeavesNothing) {
+  TempDir dir;
+  WriteEncryptedZip(dir.path / "gut.dat", {LargeFiles()[2]}, ZIP_EM_TRAD_PKWARE);
+  const std::string good = ReadAll(dir.path / "gut.dat");
+  const EntryLayout e = LayoutOf(good, "gross.bin");
+  ASSERT_GT(e.storedSize, 1000000u);
+  const std::wstring damaged = L"Der Eintrag \"gross.bin\" ist beschädigt oder das Kennwort ist falsch: ";
+  const std::wstring asLibzipReadsIt;  // the message follows libzip's error for the same bytes
+  const struct Case {
+    const char* what;
+    std::function<void(std::string&)> spoil;
+    std::wstring message;
+  } cases[] = {
+      {"a byte flipped in the middle of the data", [&](std::string& b) { b[e.data + e.storedSize / 2] ^= 0x55; },
+       asLibzipReadsIt},
+      {"a byte flipped near the end of the data", [&](std::string& b) { b[e.data + e.storedSize - 3] ^= 0x55; },
+       asLibzipReadsIt},
+      {"a wrong CRC in both headers",
+       [&](std::string& b) {
+         SetLe32(b, e.local + 14, Le(b, e.local + 14, 4) ^ 1);
+         SetLe32(b, e.central + 16, Le(b, e.central + 16, 4) ^ 1);
+       },
+       damaged + L"Prüfsumme falsch."},
+      {"a wrong length in both headers",
+       [&](std::string& b) {
+         SetLe32(b, e.local + 22, Le(b, e.local + 22, 4) + 1);
+         SetLe32(b, e.central + 24, Le(b, e.central + 24, 4) + 1);
+       },
+       L"Der Eintrag \"gross.bin\" ist beschädigt: falsche Länge."},
+      {"the stored data cut to half in both headers",
+       [&](std::string& b) {
+         SetLe32(b, e.local + 18, static_cast<uint32_t>(e.storedSize / 2));
+         SetLe32(b, e.central + 20, static_cast<uint32_t>(e.storedSize / 2));
+       },
+       damaged + L"Prüfsumme falsch."},
+  };
+  const std::set<std::thread::id> caller{std::this_thread::get_id()};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string bytes = good;
+    c.spoil(bytes);
+    const fs::path archive = dir.path / "kaputt.dat";
+    WriteAll(archive, bytes);
+    std::wstring message = c.message;
+    if (message.empty()) {
+      const int libzip = LibzipReadError(archive, "gross.bin");
+      ASSERT_TRUE(libzip == ZIP_ER_ZLIB || libzip == ZIP_ER_CRC) << libzip;
+      message = damaged + (libzip == ZIP_ER_ZLIB ? L"Daten lassen sich nicht entpacken." : L"Prüfsumme falsch.");
+    }
+    TempDir out;
+    Zip z;
+    OpenForInstall(z, Text(archive));
+    ASSERT_EQ(z.zm.Count(), 1);
+    logThreads.clear();
+    EXPECT_EQ(z.ExtractAsInstallRun(0, out.folder()), zmDamagedEntry);
+    EXPECT_EQ(z.zm.ErrMessage(), message);
+    EXPECT_TRUE(Tree(out.path).empty());
+    LimitedSink sink;
+    std::ostream stream(&sink);
+    EXPECT_EQ(z.zm.ExtractEntryTo(0, stream), zmDamagedEntry);
+    EXPECT_EQ(z.zm.ErrMessage(), message);
+    EXPECT_EQ(z.zm.ErrSystemCode(), 0u);
+    EXPECT_EQ(z.messages.size(), 2u);
+    EXPECT_EQ(z.reportThreads, caller);
+    EXPECT_EQ(logThreads, caller);
+  }
+}
+
+// A writer that fails in the middle of a large entry (a full disk): the reading stops with the
+// write failure, and the component reads the entry again afterwards. A writer that throws
+// leaves the call with its exception.
+TEST(ZipMaster, WriteFailureInALargeEntryStopsTheReading) {
+  TempDir dir;
+  WriteEncryptedZip(dir.path / "data.dat", LargeFiles(), ZIP_EM_TRAD_PKWARE);
+  const std::string& content = LargeFiles()[2].data;
+  Zip z;
+  OpenForInstall(z, Text(dir.path / "data.dat"));
+  const int index = z.IndexOf(L"gross.bin");
+  for (const size_t limit : {size_t{0}, size_t{300} << 10, content.size() - 5}) {
+    SCOPED_TRACE(limit);
+    LimitedSink sink(limit);
+    std::ostream out(&sink);
+    EXPECT_EQ(z.zm.ExtractEntryTo(index, out), zmWriteFailed);
+    EXPECT_EQ(z.zm.ErrMessage(), L"Die Datei \"gross.bin\" kann nicht geschrieben werden.");
+    EXPECT_LE(sink.data.size(), limit);
+    EXPECT_TRUE(content.compare(0, sink.data.size(), sink.data) == 0);
+  }
+  LimitedSink throwing(1 << 20);
+  std::ostream out(&throwing);
+  out.exceptions(std::ios::badbit);
+  EXPECT_THROW(z.zm.ExtractEntryTo(index, out), std::ios_base::failure);
+
+  LimitedSink sink;
+  std::ostream again(&sink);
+  EXPECT_EQ(z.zm.ExtractEntryTo(index, again), zmOk);
+  EXPECT_TRUE(sink.data == content);
 }
 
 }  // namespace zmtest

@@ -1,6 +1,9 @@
 // The archive component on the native file system: the shared cases, and names that only a
 // Unix file system can hold.
+#include <algorithm>
+#include <chrono>
 #include <sstream>
+#include <thread>
 
 #include "tests/native/zipmaster_cases.h"
 
@@ -52,6 +55,74 @@ TEST(ZipMasterNative, ExtractEntryToFailsOnADamagedEntry) {
   EXPECT_EQ(z.zm.ExtractEntryTo(z.IndexOf(L"big.txt"), out), zmDamagedEntry);
   EXPECT_EQ(z.messages.size(), 1u);
   EXPECT_TRUE(Tree(dir.path) == std::set<std::string>{"data.dat"});
+}
+
+// The threads of this process, from /proc.
+size_t ThreadCount() {
+  return static_cast<size_t>(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
+}
+
+// A thread that has been joined may still be listed for a moment while the kernel finishes its
+// exit; give it that moment.
+size_t ThreadCountSettled(size_t expected) {
+  for (int i = 0; i < 200 && ThreadCount() != expected; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  return ThreadCount();
+}
+
+// Notes the most threads there were while the entry was being written.
+class ThreadWatchingSink : public LimitedSink {
+ public:
+  using LimitedSink::LimitedSink;
+  size_t peak = 0;
+
+ protected:
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    peak = std::max(peak, ThreadCount());
+    return LimitedSink::xsputn(s, n);
+  }
+};
+
+// A large ZipCrypto entry is read with one worker thread, a small one without; the worker is
+// gone when the call returns, whether it succeeded, met damage, failed to write or threw.
+TEST(ZipMasterNative, LargeZipCryptoEntriesUseOneWorkerThatEndsWithTheCall) {
+  TempDir dir;
+  WriteEncryptedZip(dir.path / "data.dat", LargeFiles(), ZIP_EM_TRAD_PKWARE);
+  std::string bytes = ReadAll(dir.path / "data.dat");
+  const EntryLayout e = LayoutOf(bytes, "gross.bin");
+  bytes[e.data + e.storedSize / 2] ^= 0x55;
+  WriteAll(dir.path / "kaputt.dat", bytes);
+  const size_t before = ThreadCount();
+  const struct {
+    const char* what;
+    const char* archive;
+    const wchar_t* entry;
+    size_t limit;
+    int code;
+    size_t peak;
+  } cases[] = {
+      {"small entry", "data.dat", L"unter.bin", std::string::npos, zmOk, before},
+      {"large entry", "data.dat", L"gross.bin", std::string::npos, zmOk, before + 1},
+      {"damaged large entry", "kaputt.dat", L"gross.bin", std::string::npos, zmDamagedEntry, before + 1},
+      {"write failure", "data.dat", L"gross.bin", size_t{300} << 10, zmWriteFailed, before + 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Zip z;
+    OpenForInstall(z, Text(dir.path / c.archive));
+    ThreadWatchingSink sink(c.limit);
+    std::ostream out(&sink);
+    EXPECT_EQ(z.zm.ExtractEntryTo(z.IndexOf(c.entry), out), c.code);
+    EXPECT_EQ(sink.peak, c.peak);
+    EXPECT_EQ(ThreadCountSettled(before), before);
+  }
+  Zip z;
+  OpenForInstall(z, Text(dir.path / "data.dat"));
+  ThreadWatchingSink sink(size_t{300} << 10);
+  std::ostream out(&sink);
+  out.exceptions(std::ios::badbit);
+  EXPECT_THROW(z.zm.ExtractEntryTo(z.IndexOf(L"gross.bin"), out), std::ios_base::failure);
+  EXPECT_EQ(sink.peak, before + 1);
+  EXPECT_EQ(ThreadCountSettled(before), before);
 }
 
 }  // namespace zmtest
