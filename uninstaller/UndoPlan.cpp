@@ -249,9 +249,13 @@ struct Builder {
   }
 
   void AddPartial(const std::wstring& file) {
+    // Only where the partial file itself lies inside the product's folders: a record naming a
+    // folder's own path without its "\" must not lead to a file beside that folder.
+    const auto placed = PlacePath(scope, file + kPartialSuffix, resolver);
+    if (!placed || placed->normal.isFolder || !AreaAllowsFile(placed->area)) return;
     UndoStep step;
     step.kind = StepKind::RemoveByProduct;
-    step.path = file + kPartialSuffix;
+    step.path = placed->normal.path;
     step.shown = step.path;
     files.push_back(step);
   }
